@@ -1,5 +1,6 @@
 #include "BarDump.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>

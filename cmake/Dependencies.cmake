@@ -16,12 +16,16 @@ grum_require(PKG_CONFIG_FOUND pkg-config "pkg-config")
 if(GRUM_ENGINE_ONLY)
     # The engine needs nothing but the compiler; only the test tools below.
 else()
-find_package(JUCE 7 CONFIG QUIET)
+find_package(JUCE CONFIG QUIET)
 grum_require(JUCE_FOUND juce-modules-source "the JUCE modules (7.0.5)")
 
 # Debian strips JUCE's bundled codecs, so FLAC and Vorbis come from the system.
 pkg_check_modules(GRUM_CODECS QUIET IMPORTED_TARGET flac vorbis vorbisfile vorbisenc ogg)
 grum_require(GRUM_CODECS_FOUND "libflac-dev libvorbis-dev libogg-dev" "the FLAC, Vorbis and Ogg libraries")
+
+# Debian's JUCE draws PNG and JPEG from the system too.
+pkg_check_modules(GRUM_IMAGES QUIET libpng libjpeg)
+grum_require(GRUM_IMAGES_FOUND "libpng-dev libjpeg-dev" "the PNG and JPEG libraries")
 
 pkg_check_modules(GRUM_ALSA QUIET alsa)
 grum_require(GRUM_ALSA_FOUND libasound2-dev "the ALSA headers")

@@ -1,0 +1,11 @@
+// The framework lives for the whole test run: one initialiser, owned here.
+
+#include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+int main (int argc, char** argv)
+{
+    ::testing::InitGoogleTest (&argc, argv);
+    juce::ScopedJuceInitialiser_GUI framework;
+    return RUN_ALL_TESTS();
+}

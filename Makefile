@@ -1,0 +1,73 @@
+# GRUM: one command each to run and to test on a fresh Debian 12 machine.
+#
+#   make run    build, install the plug-in into ~/.vst3 and ~/.lv2, run GRUM on its defaults
+#   make test   build and run every test
+#
+# Also: make deps (Debian packages), make build, make bench, make sanitize
+# (the engine tests under AddressSanitizer and UBSan), make clean.
+
+BUILD     ?= build
+TYPE      ?= Release
+JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
+OUT       ?= out
+
+PACKAGES := cmake ninja-build g++ pkg-config juce-modules-source \
+            libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev \
+            libxinerama-dev libxcursor-dev libxext-dev libgl-dev libpng-dev libjpeg-dev \
+            libflac-dev libvorbis-dev libogg-dev libgtest-dev libbenchmark-dev xvfb xauth
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+ARTEFACTS = $(BUILD)/GRUM_artefacts/$(TYPE)
+
+# Tests that open windows get a virtual display when there is none.
+DISPLAY_WRAP := $(shell [ -z "$$DISPLAY" ] && command -v xvfb-run >/dev/null 2>&1 && echo "xvfb-run -a")
+
+.PHONY: all deps configure build run install test bench sanitize clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing: $$missing"; \
+	    $(SUDO) apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE)
+
+configure: $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+install: build
+	mkdir -p $(HOME)/.vst3 $(HOME)/.lv2
+	rm -rf $(HOME)/.vst3/GRUM.vst3 $(HOME)/.lv2/GRUM.lv2
+	cp -R $(ARTEFACTS)/VST3/GRUM.vst3 $(HOME)/.vst3/
+	cp -R $(ARTEFACTS)/LV2/GRUM.lv2 $(HOME)/.lv2/
+	@echo "Installed $(HOME)/.vst3/GRUM.vst3 and $(HOME)/.lv2/GRUM.lv2"
+
+run: install
+	$(BUILD)/grum params
+	@echo
+	@echo "The default song, bars 0-7:"
+	$(BUILD)/grum bars --from 0 --to 7
+
+test: build
+	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/grum_bench
+
+# The engine on its own under AddressSanitizer and UBSan.
+sanitize: | deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUM_ENGINE_ONLY=ON \
+	    -DGRUM_SANITIZE=ON -DGRUM_BUILD_BENCHMARKS=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) build-asan

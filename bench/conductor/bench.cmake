@@ -1,0 +1,4 @@
+list(APPEND GRUM_BENCH_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TypesBench.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ConductorBench.cpp
+)

@@ -14,7 +14,8 @@ OUT       ?= out
 PACKAGES := cmake ninja-build g++ pkg-config juce-modules-source \
             libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev \
             libxinerama-dev libxcursor-dev libxext-dev libgl-dev libpng-dev libjpeg-dev \
-            libflac-dev libvorbis-dev libogg-dev libgtest-dev libbenchmark-dev xvfb xauth
+            libflac-dev libvorbis-dev libogg-dev libgtest-dev libbenchmark-dev xvfb xauth \
+            lilv-utils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

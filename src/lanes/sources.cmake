@@ -1,0 +1,5 @@
+# The modulation lanes and the real-time spine's plain parts: lane clock and
+# targets, the step clock and event scheduling, live MIDI out.
+list(APPEND GRUM_ENGINE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Banor.cpp
+)

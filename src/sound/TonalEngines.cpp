@@ -1,0 +1,205 @@
+#include "sound/TonalEngines.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace grum
+{
+
+using dsp::decayCoefficient;
+
+namespace
+{
+float noteToHz (float note) noexcept { return 440.0f * std::exp2 ((note - 69.0f) / 12.0f); }
+}
+
+//==============================================================================
+void BassEngine::prepare (double rate, int)
+{
+    sampleRate = (float) rate;
+    reset();
+}
+
+void BassEngine::reset() noexcept
+{
+    amp = targetAmp = 0.0f;
+    mainPhase = subPhase = 0.0f;
+    filterEnv = 0.0f;
+    gateLeft = 0;
+    first.clear();
+    second.clear();
+}
+
+void BassEngine::trigger (int note, float velocity, bool accent, int length) noexcept
+{
+    noteFrequency = noteToHz ((float) note);
+    targetAmp = 0.3f + 0.7f * velocity;
+    gateLeft = std::max (length, 1);
+    filterEnv = accent ? 1.4f : 1.0f;
+    filterDecay = decayCoefficient (0.08f + 0.27f * macros.m[3], sampleRate);
+    release = decayCoefficient (0.03f, sampleRate);
+    attack = dsp::smoothingCoefficient (0.0015f, sampleRate);
+}
+
+void BassEngine::render (float* left, float* right, int numSamples) noexcept
+{
+    if (numSamples <= 0 || (amp < 0.00001f && gateLeft <= 0))
+        return;
+
+    const float* m = macros.m;
+    const float baseCutoff = 90.0f * std::pow (1600.0f / 90.0f, dsp::clampf (m[0], 0.0f, 1.0f));
+    const float drive = 1.0f + 5.0f * m[2];
+    const float makeUp = 1.0f / std::sqrt (drive);
+    const float q1 = 0.7f + 4.8f * m[1];
+    const float k1 = 1.0f / (q1 > 0.3f ? q1 : 0.3f);
+    const float increment = noteFrequency / sampleRate;
+    const float subIncrement = increment * 0.5f;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        if (gateLeft > 0)
+        {
+            amp += (targetAmp - amp) * attack;
+            --gateLeft;
+        }
+        else
+        {
+            amp *= release;
+        }
+
+        mainPhase = dsp::advance (mainPhase, increment);
+        subPhase = dsp::advance (subPhase, subIncrement);
+        const float x = 0.7f * dsp::saw (mainPhase, increment) + 0.55f * std::sin (dsp::kTwoPi * subPhase);
+
+        // tan() is the costly part of the coefficients, so they follow the
+        // envelope every 16 samples only.
+        if ((i & 15) == 0)
+        {
+            const float cutoff = baseCutoff * (1.0f + 6.0f * filterEnv * filterEnv);
+            first.set (cutoff, k1, sampleRate);
+            second.set (cutoff, 1.4144272f, sampleRate);
+        }
+
+        const float y = second.lowPass (first.lowPass (x));
+        const float out = std::tanh (y * drive) * makeUp * amp * 0.8f;
+        left[i] += out;
+        right[i] += out;
+        filterEnv *= filterDecay;
+    }
+}
+
+//==============================================================================
+void StabEngine::prepare (double rate, int)
+{
+    sampleRate = (float) rate;
+    const std::size_t length = (std::size_t) (rate * 2.5) + 4;
+    lineL.assign (length, 0.0f);
+    lineR.assign (length, 0.0f);
+    reset();
+}
+
+void StabEngine::reset() noexcept
+{
+    amp = filterEnv = 0.0f;
+    gateLeft = 0;
+    writeIndex = 0;
+    quietRun = 0;
+    main.clear();
+    highL.clear();
+    lowL.clear();
+    highR.clear();
+    lowR.clear();
+    std::fill (lineL.begin(), lineL.end(), 0.0f);
+    std::fill (lineR.begin(), lineR.end(), 0.0f);
+}
+
+void StabEngine::setTempo (double bpm) noexcept
+{
+    beatSeconds = (float) (60.0 / std::clamp (bpm, 40.0, 300.0));
+}
+
+void StabEngine::trigger (int note, float velocity, bool, int length) noexcept
+{
+    static constexpr int kChord[4] = { 0, 3, 7, 10 };
+    static constexpr float kDetune[2] = { 1.004f, 0.996f };
+    for (int n = 0; n < 4; ++n)
+        for (int d = 0; d < 2; ++d)
+            increments[n * 2 + d] = noteToHz ((float) (note + kChord[n])) * kDetune[d] / sampleRate;
+
+    amp = velocity;
+    filterEnv = 1.0f;
+    gateLeft = std::max (length, 1);
+    release = decayCoefficient (0.12f + 0.33f * macros.m[3], sampleRate);
+    filterDecay = decayCoefficient (0.12f, sampleRate);
+}
+
+int StabEngine::echoDelay() const noexcept
+{
+    const int n = (int) lineL.size();
+    int delay = (int) (beatSeconds * 0.75f * sampleRate);   // a dotted eighth
+    delay = std::min (delay, n - 2);
+    return delay > 0 ? delay : 1;
+}
+
+void StabEngine::render (float* left, float* right, int numSamples) noexcept
+{
+    if (numSamples <= 0 || lineL.empty())
+        return;
+
+    const int n = (int) lineL.size();
+    const float* m = macros.m;
+    const bool voiceSilent = ! (amp > 0.00001f);
+    const bool echoResting = quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent();
+    if (voiceSilent && echoResting)
+        return;
+
+    const int delay = echoDelay();
+    const float baseCutoff = 350.0f * std::pow (4500.0f / 350.0f, dsp::clampf (m[0], 0.0f, 1.0f));
+    highL.set (std::min (0.45f * sampleRate, 280.0f), 1.4285714f, sampleRate);
+    lowL.set (std::min (0.45f * sampleRate, 2800.0f), 1.4285714f, sampleRate);
+    highR.copyCoefficients (highL);
+    lowR.copyCoefficients (lowL);
+    const float feedback = 0.3f + 0.56f * m[1];
+    const float wet = 0.15f + 0.5f * m[2];
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        float s = 0.0f;
+        if (amp > 0.00001f)
+        {
+            float sum = 0.0f;
+            for (int o = 0; o < 8; ++o)
+            {
+                phases[o] = dsp::advance (phases[o], increments[o]);
+                sum += dsp::saw (phases[o], increments[o]);
+            }
+            sum *= 0.2f;
+            if ((i & 15) == 0)
+                main.set (baseCutoff * (1.0f + 3.0f * filterEnv), 0.7142857f, sampleRate);
+            s = amp * main.lowPass (sum);
+            if (gateLeft > 0)
+                --gateLeft;
+            else
+                amp *= release;
+            filterEnv *= filterDecay;
+        }
+
+        int r = writeIndex - delay;
+        if (r < 0)
+            r += n;
+        const float dl = lineL[(std::size_t) r];
+        const float dr = lineR[(std::size_t) r];
+        const float inL = std::tanh (s + feedback * lowL.lowPass (highL.highPass (dr)));
+        const float inR = std::tanh (feedback * lowR.lowPass (highR.highPass (dl)));
+        lineL[(std::size_t) writeIndex] = inL;
+        lineR[(std::size_t) writeIndex] = inR;
+        quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, n) : 0;
+        if (++writeIndex >= n)
+            writeIndex = 0;
+
+        left[i] += dl * wet + 0.8f * s;
+        right[i] += dr * wet + 0.8f * s;
+    }
+}
+
+} // namespace grum

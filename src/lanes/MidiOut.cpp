@@ -22,16 +22,17 @@ void MidiOut::noteOff (MidiSink& sink, int sample, const Held& h) noexcept
 
 void MidiOut::releaseUntil (MidiSink& sink, std::int64_t until) noexcept
 {
-    for (int i = 0; i < heldCount;)
+    // The list stays in the order the notes started, so note-offs that share
+    // a sample always go out in the same order, however the blocks were cut.
+    int kept = 0;
+    for (int i = 0; i < heldCount; ++i)
     {
         if (list[i].off <= until)
-        {
             noteOff (sink, (int) std::max<std::int64_t> (0, list[i].off - now), list[i]);
-            list[i] = list[--heldCount];
-        }
         else
-            ++i;
+            list[kept++] = list[i];
     }
+    heldCount = kept;
 }
 
 void MidiOut::strike (MidiSink& sink, int sample, int channel, int note, int velocity, int length) noexcept
@@ -42,7 +43,9 @@ void MidiOut::strike (MidiSink& sink, int sample, int channel, int note, int vel
         if (list[i].channel == channel && list[i].note == note)
         {
             noteOff (sink, sample, list[i]);
-            list[i] = list[--heldCount];
+            for (int j = i + 1; j < heldCount; ++j)
+                list[j - 1] = list[j];
+            --heldCount;
             break;
         }
     if (heldCount >= kMaxHeld)

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "conductor/Conductor.h"
 #include "conductor/Styles.h"
@@ -34,6 +39,51 @@ std::string readBack (const LaneGenome& g)
         else                                        text += '!';
     }
     return text;
+}
+
+// One style row as one line of text, every float with the nine digits that
+// tell one float from another.
+std::string describeRow (int index)
+{
+    const StyleDef& s = kStyles[index];
+    std::string line;
+    const auto add = [&line] (const char* format, auto... values)
+    {
+        char text[160];
+        std::snprintf (text, sizeof (text), format, values...);
+        line += text;
+    };
+    const auto addFloats = [&] (const char* key, const float* values, int n)
+    {
+        add (" %s=", key);
+        for (int i = 0; i < n; ++i)
+            add (i > 0 ? ",%.9g" : "%.9g", (double) values[i]);
+    };
+    const auto addTexts = [&] (const char* key, const char* const* texts)
+    {
+        add (" %s=[", key);
+        for (int lane = 0; lane < kNumLanes; ++lane)
+            add (lane > 0 ? ",%s" : "%s", texts[lane]);
+        line += ']';
+    };
+
+    add ("%d name=\"%s\" bpm=%d swing=%.9g shiftMax=%.9g cutChance=%.9g", index, s.name, s.bpm,
+         (double) s.swing, (double) s.shiftMax, (double) s.cutChance);
+    add (" neighbours=%d,%d,%d,%d", s.neighbours[0], s.neighbours[1], s.neighbours[2], s.neighbours[3]);
+    addTexts ("patterns", s.patterns);
+    addTexts ("fillMasks", s.fillMasks);
+    line += " altLengths=";
+    for (int lane = 0; lane < 3; ++lane)
+        add (lane > 0 ? " %d/%d/%d/%d" : "%d/%d/%d/%d", s.altLengths[lane][0], s.altLengths[lane][1],
+             s.altLengths[lane][2], s.altLengths[lane][3]);
+    addFloats ("laneWeights", s.laneWeights, kNumLanes);
+    addFloats ("kindWeights", s.kindWeights, 6);
+    add (" timbreDrive=%.9g timbreDub=%.9g timbreHat=%.9g timbreBass=%.9g", (double) s.timbreDrive,
+         (double) s.timbreDub, (double) s.timbreHat, (double) s.timbreBass);
+    line += " notes=";
+    for (int k = 0; k < 8; ++k)
+        add (k > 0 ? ",%d" : "%d", (int) s.notes[k]);
+    return line;
 }
 } // namespace
 
@@ -68,6 +118,37 @@ TEST (Grammar, PatternsReadBackCellByCell)
     Conductor::parse (open, "O");
     EXPECT_TRUE (open.steps[0].open);
     EXPECT_EQ (open.steps[0].velocity, 96);
+}
+
+// tests/data/style_table.txt holds every value of the sixteen rows, one line
+// per row. Only a song reaching a row hears it, so the reference song's golden
+// bars guard only a few rows; this guards them all. After a decision to change
+// a row, regenerate it with
+//
+//     GRUM_REGENERATE_GOLDEN=1 build-d/tests/grum_engine_tests --gtest_filter='Styles.EveryValueAsRecorded'
+TEST (Styles, EveryValueAsRecorded)
+{
+    const std::string path = std::string (GRUM_TEST_DATA_DIR) + "/style_table.txt";
+    std::vector<std::string> got;
+    for (int row = 0; row < kNumStyles; ++row)
+        got.push_back (describeRow (row));
+
+    if (std::getenv ("GRUM_REGENERATE_GOLDEN") != nullptr)
+    {
+        std::ofstream out (path, std::ios::binary);
+        for (const std::string& line : got)
+            out << line << '\n';
+        GTEST_SKIP() << "regenerated " << path;
+    }
+
+    std::ifstream file (path, std::ios::binary);
+    ASSERT_TRUE (file) << "missing " << path;
+    std::vector<std::string> want;
+    for (std::string line; std::getline (file, line);)
+        want.push_back (line);
+    ASSERT_EQ (want.size(), got.size());
+    for (int row = 0; row < kNumStyles; ++row)
+        EXPECT_EQ (got[(std::size_t) row], want[(std::size_t) row]) << "row " << row;
 }
 
 TEST (Styles, EveryRowIsPlayable)

@@ -4,4 +4,6 @@ list(APPEND GRUM_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DrumEngines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TonalEngines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AcidEngine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Effects.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Rack.cpp
 )

@@ -29,7 +29,8 @@ GrumProcessor::GrumProcessor()
     // first block is not undone by that block's own snapshot.
     lastRootIndex = index (ptr.get (params::rot), 0, 11);
     last = current;
-    barCache[0] = barCache[1] = currentBar = grum::BarState {};
+    laneStage.prepare (rate);
+    sequencer.prepare();
     startTimer (100);
 }
 
@@ -46,10 +47,40 @@ bool GrumProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 void GrumProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
     rate = sampleRate > 0.0 ? sampleRate : 44100.0;
+    laneStage.prepare (rate);       // lanes, retrigger queue, last events
     loadMeasurer.reset (rate, std::max (1, maximumExpectedSamplesPerBlock));
     lastBpm = -1.0;
-    invalidateBarCache();
+    playing = false;
+    // Notes still held go out as note-offs at the start of the next block:
+    // there is no MIDI buffer to send them in here.
+    if (midiOut.held() > 0)
+        midiFlushOwed.store (true);
+    sequencer.prepare();            // the step clock; empties both cache slots
 }
+
+void GrumProcessor::releaseResources()
+{
+    if (midiOut.held() > 0)
+        midiFlushOwed.store (true);
+}
+
+namespace
+{
+// Live MIDI goes into the host's buffer at the chunk's place in the block.
+struct BlockMidi final : grum::MidiSink
+{
+    juce::MidiBuffer& buffer;
+    int base = 0;
+
+    explicit BlockMidi (juce::MidiBuffer& b, int offset = 0) noexcept : buffer (b), base (offset) {}
+
+    void send (int sample, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) noexcept override
+    {
+        const std::uint8_t bytes[3] = { status, data1, data2 };
+        buffer.addEvent (bytes, 3, base + sample);
+    }
+};
+} // namespace
 
 void GrumProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
@@ -64,8 +95,123 @@ void GrumProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     takeRootFromMidi (midi);
     midi.clear();               // incoming MIDI is consumed, never passed through
 
+    BlockMidi out (midi);
+    if (midiFlushOwed.exchange (false))
+        midiOut.endAll (out, 0);
+
     servePinRequests();
     snapshotParameters();
+
+    // MIDI switched off or moved to other channels: what sounds on the old
+    // channels ends now, before anything new starts.
+    const bool wantMidi = ptr.get (params::midiUt) > 0.5f;
+    const int layout = index (ptr.get (params::kanaler), 0, 1);
+    if ((midiOn && ! wantMidi) || layout != midiLayout)
+        midiOut.endAll (out, 0);
+    midiOn = wantMidi;
+    midiLayout = layout;
+
+    double startBeat = 0.0;
+    const bool wasPlaying = playing;
+    followTransport (numSamples, startBeat);
+
+    // Stop edge: every held note ends at the block's first sample.
+    if (wasPlaying && ! playing)
+        midiOut.endAll (out, 0);
+
+    if (std::abs (bpm - lastBpm) > 0.001)
+        tempoChanged (bpm);
+
+    for (int offset = 0; offset < numSamples; offset += kChunk)
+        processChunk (buffer, midi, offset, std::min (kChunk, numSamples - offset), startBeat);
+
+    publish (startBeat, numSamples);
+}
+
+void GrumProcessor::followTransport (int numSamples, double& startBeat) noexcept
+{
+    const double tempoParam = ptr.get (params::tempo);
+    double tempo = tempoParam;
+    bool nowPlaying = false;
+
+    if (wrapperType == wrapperType_Standalone)
+    {
+        if (ptr.get (params::spela) > 0.5f)
+        {
+            if (! playing)
+                standalonePpq = 0.0;        // the first step played is step 0
+            nowPlaying = true;
+            startBeat = standalonePpq;
+            standalonePpq += (numSamples / rate) * tempoParam / 60.0;
+        }
+    }
+    else if (auto* head = getPlayHead())
+    {
+        if (const auto position = head->getPosition())
+        {
+            if (const auto hostBpm = position->getBpm(); hostBpm.hasValue() && std::isfinite (*hostBpm))
+                tempo = *hostBpm;
+            if (const auto ppq = position->getPpqPosition(); ppq.hasValue() && std::isfinite (*ppq) && position->getIsPlaying())
+            {
+                nowPlaying = true;
+                startBeat = *ppq;
+            }
+        }
+    }
+
+    bpm = std::clamp (std::isfinite (tempo) ? tempo : 126.0, 20.0, 400.0);
+    playing = nowPlaying;
+}
+
+void GrumProcessor::tempoChanged (double newBpm) noexcept
+{
+    // The engines' setTempo, the sample engines' beat length and the rack's
+    // seconds-per-beat and pump coefficient follow here once they exist.
+    const double c = std::clamp (newBpm, 40.0, 300.0);
+    secondsPerBeat = 60.0 / c;
+    lastBpm = newBpm;
+}
+
+void GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi,
+                                  int offset, int n, double startBeat) noexcept
+{
+    const double p = startBeat + (offset / rate) * bpm / 60.0;
+    const double stepsPerSample = (bpm / 60.0) * 4.0 / rate;
+
+    int count = 0;
+    grum::ChunkClock chunk;
+    const bool schedule = playing && n > 0 && bpm > 1.0 && rate > 0.0;
+    if (schedule)
+    {
+        chunk = sequencer.place (p * 4.0, n, stepsPerSample);
+        count = sequencer.schedule (chunk, current, root, swing, events);
+    }
+    else
+    {
+        sequencer.stop();
+        chunk.anchorStep = p * 4.0;
+        chunk.n = n;
+        chunk.stepsPerSample = stepsPerSample;
+    }
+
+    count = laneStage.apply (chunk, schedule, bpm, sequencer.currentBar(), events, sources, count);
+
+    if (auto* o = observer.load (std::memory_order_relaxed))
+        o->chunkEvents (offset, n, events, sources, count);
+
+    BlockMidi out (midi, offset);
+    midiOut.chunk (events, midiOn ? count : 0, n, midiLayout, out);
+
+    renderChunk (buffer, offset, n);
+}
+
+void GrumProcessor::renderChunk (juce::AudioBuffer<float>&, int, int) noexcept
+{
+}
+
+void GrumProcessor::publish (double, int) noexcept
+{
+    // The editor's display values are written here once per block.
 }
 
 void GrumProcessor::takeRootFromMidi (const juce::MidiBuffer& midi) noexcept
@@ -80,16 +226,9 @@ void GrumProcessor::takeRootFromMidi (const juce::MidiBuffer& midi) noexcept
 
 void GrumProcessor::servePinRequests() noexcept
 {
-    if (! (pinRequested.load() || unpinRequested.load() || clearPinsRequested.load()))
-        return;
-
-    int expected = 0;
-    if (! pinLock.compare_exchange_strong (expected, 1, std::memory_order_acquire))
-        return;             // busy: the request stays set for the next block
-
-    // The pin list and its operations arrive with the conductor; until then a
-    // request is held, not lost.
-    pinLock.store (0, std::memory_order_release);
+    // The pin is taken from the bar the editor shows; a busy lock keeps the
+    // requests for the next block.
+    pins.serveRequests (clearPinsRequested, pinRequested, unpinRequested, sequencer.currentBar());
 }
 
 void GrumProcessor::snapshotParameters() noexcept
@@ -109,7 +248,8 @@ void GrumProcessor::snapshotParameters() noexcept
     s.keyWander = ptr.get (tonVandring) > 0.5f;
     for (int t = 0; t < kNumTracks; ++t)
         s.locked[t] = ptr.las[(size_t) t]->load (std::memory_order_relaxed) > 0.5f;
-    // No learned style and no pins exist yet: learned stays null, generations 0.
+    // No learned style exists yet: learned stays null, its generation 0.
+    pins.describe (s);
 
     const int r = index (ptr.get (params::rot), 0, 11);
     if (r != lastRootIndex)
@@ -143,7 +283,7 @@ void GrumProcessor::snapshotParameters() noexcept
     {
         const auto& p = ptr.lane[(size_t) n];
         auto value = [&p] (int which) { return p[(size_t) which]->load (std::memory_order_relaxed); };
-        auto& lane = lanes[(size_t) n];
+        auto& lane = laneStage.banor.lane[n];
         lane.target = index (value (mal), 0, 11);
         lane.track = index (value (spar), 0, 6);
         lane.steps = index (value (steg), 1, 32);
@@ -157,8 +297,7 @@ void GrumProcessor::snapshotParameters() noexcept
 
 void GrumProcessor::invalidateBarCache() noexcept
 {
-    barCache[0].bar = barCache[1].bar = -2;
-    ++cacheInvalidations;
+    sequencer.invalidateCache();
 }
 
 void GrumProcessor::timerCallback()

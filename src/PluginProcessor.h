@@ -3,8 +3,13 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include "Parameters.h"
+#include "conductor/PinList.h"
 #include "conductor/Types.h"
+#include "lanes/ChunkObserver.h"
+#include "lanes/LaneStage.h"
 #include "lanes/LaneValues.h"
+#include "lanes/MidiOut.h"
+#include "lanes/Sequencer.h"
 #include "sound/MixValues.h"
 
 #include <atomic>
@@ -23,8 +28,11 @@ public:
 
     const juce::String getName() const override { return "GRUM"; }
 
+    // set-up thread, never while a block runs
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
-    void releaseResources() override {}
+    // Held MIDI notes are ended at the start of the next block: the receiving
+    // instrument must not keep them sounding.
+    void releaseResources() override;
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
     // audio thread only
@@ -56,15 +64,36 @@ public:
     // while no block is running (tests, the offline renderer).
     const grum::Settings& settings() const noexcept { return current; }
     const grum::MixValues& mixValues() const noexcept { return mix; }
-    const grum::LaneValues& laneValues (int lane) const noexcept { return lanes[(size_t) lane]; }
+    const grum::LaneValues& laneValues (int lane) const noexcept { return laneStage.banor.lane[lane & 7]; }
     int rootNote() const noexcept { return root; }
     float swingAmount() const noexcept { return swing; }
     double sampleRate() const noexcept { return rate; }
 
+    // The transport as the last block saw it, the bar the editor shows, the
+    // lanes and the live MIDI notes still held. Same rule: no block running.
+    bool isPlaying() const noexcept { return playing; }
+    double currentBpm() const noexcept { return bpm; }
+    const grum::BarState& currentBar() const noexcept { return sequencer.currentBar(); }
+    const grum::LaneStage& lanes() const noexcept { return laneStage; }
+    int heldMidiNotes() const noexcept { return midiOut.held(); }
+
     // How often the bar cache has been invalidated since construction: it
     // happens exactly when the song itself changes.
-    std::uint64_t barCacheInvalidations() const noexcept { return cacheInvalidations; }
-    std::int64_t barCacheKey (int slot) const noexcept { return barCache[slot & 1].bar; }
+    std::uint64_t barCacheInvalidations() const noexcept { return sequencer.cacheInvalidations(); }
+    std::int64_t barCacheKey (int slot) const noexcept { return sequencer.cacheKey (slot); }
+
+    // The editor's GILLA, ÅNGRA and idea-apply requests; served by the next
+    // block that gets the pin lock. Any thread.
+    void requestPin() noexcept { pinRequested.store (true); }
+    void requestUnpin() noexcept { unpinRequested.store (true); }
+    void requestClearPins() noexcept { clearPinsRequested.store (true); }
+
+    // The pin list. The message thread holds its lock while reading it.
+    grum::PinList& pinList() noexcept { return pins; }
+
+    // Sees every chunk's events after the lanes. Set only while no block runs
+    // (the offline renderer, tests); null for real-time playback.
+    void setChunkObserver (grum::ChunkObserver* o) noexcept { observer.store (o); }
 
 private:
     void timerCallback() override;          // message thread, every 100 ms
@@ -73,6 +102,18 @@ private:
     void servePinRequests() noexcept;                                  // audio thread, tries the pin lock
     void snapshotParameters() noexcept;                                // audio thread
     void invalidateBarCache() noexcept;                                // audio thread
+
+    // audio thread: where the block starts on the song clock, and whether it plays
+    void followTransport (int numSamples, double& startBeat) noexcept;
+    // audio thread: passes a new tempo to the engines and the rack
+    void tempoChanged (double newBpm) noexcept;
+    // audio thread: one chunk of at most kChunk samples at `offset` in the block
+    void processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, int offset, int n, double startBeat) noexcept;
+    // audio thread: engines, host rack, inserts and mix write the chunk here.
+    // Until the engines arrive the chunk stays as cleared: silent.
+    void renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n) noexcept;
+    // audio thread: the values the editor reads, once per block
+    void publish (double startBeat, int numSamples) noexcept;
 
     juce::AudioProcessorValueTreeState tree;
     params::Pointers ptr;
@@ -88,20 +129,36 @@ private:
     int lastRootIndex = -1;
 
     grum::MixValues mix;
-    std::array<grum::LaneValues, grum::kNumBanor> lanes {};
 
-    // Two-slot bar cache, bar b in slot (b & 1), and the bar the editor shows.
-    grum::BarState barCache[2] {};
-    grum::BarState currentBar {};
-    std::uint64_t cacheInvalidations = 0;
+    // The conductor with its two-slot bar cache and the current-bar copy,
+    // the step clock and the event scheduling.
+    grum::Sequencer sequencer;
+    // The eight lanes with their targets and the stutter retrigger queue.
+    grum::LaneStage laneStage;
+
+    // The chunk's events after the lanes, and where each came from.
+    grum::Event events[grum::kMaxEvents] {};
+    std::uint8_t sources[grum::kMaxEvents] {};
+    std::atomic<grum::ChunkObserver*> observer { nullptr };
 
     // Pin requests from the editor; served by the audio thread when it gets the lock.
+    grum::PinList pins;
     std::atomic<bool> pinRequested { false }, unpinRequested { false }, clearPinsRequested { false };
-    std::atomic<int> pinLock { 0 };
 
+    // Live MIDI out: the held notes, the switches of the last block, and the
+    // flush owed after prepareToPlay or releaseResources.
+    grum::MidiOut midiOut;
+    bool midiOn = true;
+    int midiLayout = grum::OnePerTrack;
+    std::atomic<bool> midiFlushOwed { false };
+
+    // Transport.
     double rate = 44100.0;
     double secondsPerBeat = 60.0 / 126.0;
     double lastBpm = -1.0;
+    double bpm = 126.0;
+    bool playing = false;           // the previous block's state
+    double standalonePpq = 0.0;
     juce::AudioProcessLoadMeasurer loadMeasurer;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GrumProcessor)

@@ -8,3 +8,7 @@ list(APPEND GRUM_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LaneStage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MidiOut.cpp
 )
+# The offline host that the renderer, the tests and the benchmarks share.
+list(APPEND GRUM_PLUGIN_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/OfflineHost.cpp
+)

@@ -10,4 +10,8 @@ namespace cli
 // One line per host parameter in host order: index, ID, name, default text.
 int params (int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
+// Plays the plug-in offline as a DAW would and writes its audio, live MIDI
+// output and events (--help for options).
+int render (int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
 } // namespace cli

@@ -21,6 +21,7 @@ struct Command
 const Command kCommands[] = {
     { "params", cli::params, "list the host parameters: index, ID, name, default text", true },
     { "bars", grum::runBarsCommand, "the conductor's bar states as JSON lines (--help for options)", false },
+    { "render", cli::render, "play offline as a DAW would: WAV, live MIDI and events (--help for options)", true },
 };
 
 void usage (std::ostream& out)

@@ -174,7 +174,7 @@ void AcidEngine::render (float* left, float* right, int numSamples) noexcept
         const float S = g * g * gh * stage[0] + g * gh * stage[1] + gh * stage[2] + h * stage[3];
         const float g2 = g * g;
         float u = (compensation * mix - feedback * S) / (1.0f + feedback * g2 * g2);
-        u = std::tanh (1.3f * u) / 1.3f;
+        u = dsp::tanh (1.3f * u) / 1.3f;
 
         float x = u;
         float taps[4];
@@ -189,7 +189,7 @@ void AcidEngine::render (float* left, float* right, int numSamples) noexcept
         const float tap = s.mode == 2 ? taps[1] : (s.mode == 1 ? 0.65f * taps[2] + 0.35f * taps[3] : taps[3]);
 
         filterEnv *= filterDecay;
-        const float out = std::tanh (tap * drive) * makeUp * amp * boost * 0.8f;
+        const float out = dsp::tanh (tap * drive) * makeUp * amp * boost * 0.8f;
         left[i] += out;
         right[i] += out;
     }

@@ -45,7 +45,7 @@ void KickEngine::render (float* left, float* right, int numSamples) noexcept
         const float frequency = baseFrequency + 190.0f * pitchEnv * pitchEnv;
         phase = dsp::advance (phase, frequency * invRate);
         const float s = std::sin (kTwoPi * phase);
-        const float y = 0.9f * std::tanh ((s * amp + noise.next() * noiseEnv * 0.25f) * drive);
+        const float y = 0.9f * dsp::tanh ((s * amp + noise.next() * noiseEnv * 0.25f) * drive);
         left[i] += y;
         right[i] += y;
         amp *= ampDecay;

@@ -42,6 +42,32 @@ inline float advance (float phase, float increment) noexcept
     return phase;
 }
 
+// Hyperbolic tangent to within a few float ulps, at a fraction of the cost of
+// the library's (every engine saturates with it, per sample, and it was most
+// of the mix's time). Odd Taylor series below 0.5, where it needs nine terms;
+// above, 1 - 2 / (e^2|x| + 1), which has no cancellation there. Large
+// arguments give exactly +-1, NaN stays NaN.
+inline float tanh (float x) noexcept
+{
+    const float a = std::fabs (x);
+    if (a < 0.5f)
+    {
+        const float x2 = x * x;
+        float p = -443861162.0f / 1856156927625.0f;
+        p = p * x2 + 6404582.0f / 10854718875.0f;
+        p = p * x2 - 929569.0f / 638512875.0f;
+        p = p * x2 + 21844.0f / 6081075.0f;
+        p = p * x2 - 1382.0f / 155925.0f;
+        p = p * x2 + 62.0f / 2835.0f;
+        p = p * x2 - 17.0f / 315.0f;
+        p = p * x2 + 2.0f / 15.0f;
+        p = p * x2 - 1.0f / 3.0f;
+        return x + x * x2 * p;
+    }
+    const float t = 1.0f - 2.0f / (std::exp (2.0f * a) + 1.0f);
+    return std::copysign (t, x);
+}
+
 // Rounds to the nearest integer, halves away from zero (the crushers' grid).
 inline float nearest (float x) noexcept { return std::round (x); }
 

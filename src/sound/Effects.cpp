@@ -162,8 +162,8 @@ void DubEcho::process (const float* send, float* left, float* right, int n, cons
 
         // The send enters the left line only and each repeat crosses over, so
         // the repeats ping-pong; tanh keeps the loop bounded at full feedback.
-        const float inL = std::tanh (send[i] + feedback * lowL.lowPass (highL.highPass (tapR)));
-        const float inR = std::tanh (feedback * lowR.lowPass (highR.highPass (tapL)));
+        const float inL = dsp::tanh (send[i] + feedback * lowL.lowPass (highL.highPass (tapR)));
+        const float inR = dsp::tanh (feedback * lowR.lowPass (highR.highPass (tapL)));
         lineL[(std::size_t) writeIndex] = inL;
         lineR[(std::size_t) writeIndex] = inR;
         quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, length) : 0;
@@ -185,12 +185,12 @@ void outputStage (const float* restL, const float* restR, const float* kickL, co
     {
         const float duck = 1.0f - depth * envelope[i];
         float x = restL[i] * duck + kickL[i];
-        float y = 0.9f * std::tanh (drive * x);
+        float y = 0.9f * dsp::tanh (drive * x);
         outL[i] = std::isfinite (x) && std::isfinite (y) ? y : 0.0f;
         if (outR != nullptr)
         {
             x = restR[i] * duck + kickR[i];
-            y = 0.9f * std::tanh (drive * x);
+            y = 0.9f * dsp::tanh (drive * x);
             outR[i] = std::isfinite (x) && std::isfinite (y) ? y : 0.0f;
         }
     }

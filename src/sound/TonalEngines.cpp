@@ -81,7 +81,7 @@ void BassEngine::render (float* left, float* right, int numSamples) noexcept
         }
 
         const float y = second.lowPass (first.lowPass (x));
-        const float out = std::tanh (y * drive) * makeUp * amp * 0.8f;
+        const float out = dsp::tanh (y * drive) * makeUp * amp * 0.8f;
         left[i] += out;
         right[i] += out;
         filterEnv *= filterDecay;
@@ -189,8 +189,8 @@ void StabEngine::render (float* left, float* right, int numSamples) noexcept
             r += n;
         const float dl = lineL[(std::size_t) r];
         const float dr = lineR[(std::size_t) r];
-        const float inL = std::tanh (s + feedback * lowL.lowPass (highL.highPass (dr)));
-        const float inR = std::tanh (feedback * lowR.lowPass (highR.highPass (dl)));
+        const float inL = dsp::tanh (s + feedback * lowL.lowPass (highL.highPass (dr)));
+        const float inR = dsp::tanh (feedback * lowR.lowPass (highR.highPass (dl)));
         lineL[(std::size_t) writeIndex] = inL;
         lineR[(std::size_t) writeIndex] = inR;
         quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, n) : 0;

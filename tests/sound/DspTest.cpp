@@ -120,3 +120,19 @@ TEST (BandLimitedSaw, HasNoStepAtTheWrap)
     }
     EXPECT_LT (largestStep, 1.2f);
 }
+
+TEST (FastTanh, StaysWithinAFewUlpsEverywhere)
+{
+    double worst = 0.0;
+    for (float x = -12.0f; x <= 12.0f; x += 3e-5f)
+    {
+        const double exact = std::tanh ((double) x);
+        const double ulp = std::fmax (std::fabs (exact), 1e-30) * 5.96e-8;
+        worst = std::fmax (worst, std::fabs (dsp::tanh (x) - exact) / ulp);
+    }
+    EXPECT_LT (worst, 4.0);
+    EXPECT_EQ (dsp::tanh (0.0f), 0.0f);
+    EXPECT_EQ (dsp::tanh (1e30f), 1.0f);
+    EXPECT_EQ (dsp::tanh (-1e30f), -1.0f);
+    EXPECT_TRUE (std::isnan (dsp::tanh (std::nanf (""))));
+}

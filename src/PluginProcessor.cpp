@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "PluginEditor.h"
+#include "lanes/BanaRecipe.h"
 
 #include <algorithm>
 #include <cmath>
@@ -298,6 +299,57 @@ void GrumProcessor::snapshotParameters() noexcept
 void GrumProcessor::invalidateBarCache() noexcept
 {
     sequencer.invalidateCache();
+}
+
+//==============================================================================
+namespace
+{
+// The dice use the platform's shared generator: a gesture, not the song.
+struct SystemRandom final : grum::RandomSource
+{
+    juce::Random& r = juce::Random::getSystemRandom();
+    int nextInt (int k) override { return r.nextInt (k); }
+    float nextFloat() override { return r.nextFloat(); }
+};
+} // namespace
+
+void GrumProcessor::setParameterAsGesture (const juce::String& id, float plainValue)
+{
+    // A parameter missing from the tree is skipped; its draw has happened.
+    auto* p = tree.getParameter (id);
+    if (p == nullptr)
+        return;
+    p->beginChangeGesture();
+    p->setValueNotifyingHost (p->convertTo0to1 (plainValue));
+    p->endChangeGesture();
+}
+
+void GrumProcessor::randomizeBana (int lane)
+{
+    if (lane < 0 || lane >= grum::kNumBanor)
+        return;
+    SystemRandom random;
+    const auto r = grum::drawBanaRecipe (random);
+    const float values[params::kNumLaneParams] = {
+        (float) r.target, (float) r.track, (float) r.steps, (float) r.hits,
+        (float) r.rotation, (float) r.rate, r.depth, r.decay,
+    };
+    for (int which = 0; which < params::kNumLaneParams; ++which)
+        setParameterAsGesture (params::laneParamId (lane, which), values[which]);
+}
+
+juce::String GrumProcessor::randomizeBanor()
+{
+    SystemRandom random;
+    const int count = grum::drawBanaCount (random);
+    for (int lane = 0; lane < grum::kNumBanor; ++lane)
+    {
+        if (lane < count)
+            randomizeBana (lane);
+        else
+            setParameterAsGesture (params::laneParamId (lane, params::mal), 0.0f);
+    }
+    return "Nya banor: " + juce::String (count) + juce::String::fromUTF8 (" igång.");
 }
 
 void GrumProcessor::timerCallback()

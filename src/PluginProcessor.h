@@ -88,6 +88,13 @@ public:
     void requestUnpin() noexcept { unpinRequested.store (true); }
     void requestClearPins() noexcept { clearPinsRequested.store (true); }
 
+    // The lanes tab's dice (message thread). randomizeBanor gives three to
+    // five lanes a new recipe and turns the others off (only their MÅL
+    // changes); it returns the status line's text. randomizeBana gives one
+    // lane (0-7) a new recipe. Every change goes to the host as a gesture.
+    juce::String randomizeBanor();
+    void randomizeBana (int lane);
+
     // The pin list. The message thread holds its lock while reading it.
     grum::PinList& pinList() noexcept { return pins; }
 
@@ -97,6 +104,7 @@ public:
 
 private:
     void timerCallback() override;          // message thread, every 100 ms
+    void setParameterAsGesture (const juce::String& id, float plainValue);    // message thread
 
     void takeRootFromMidi (const juce::MidiBuffer& midi) noexcept;     // audio thread
     void servePinRequests() noexcept;                                  // audio thread, tries the pin lock

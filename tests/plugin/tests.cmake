@@ -4,6 +4,7 @@ list(APPEND GRUM_PLUGIN_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ProcessorTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WrapperTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpineTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DiceTest.cpp
 )
 
 if(NOT GRUM_ENGINE_ONLY)

@@ -269,3 +269,56 @@ TEST (Spine, ProcessBlockNeverAllocates)
     }
     EXPECT_EQ (allocations, 0u) << "over " << blocks << " blocks";
 }
+
+TEST (Spine, PinRequestsWaitForTheLockAndChangeTheSong)
+{
+    grum::OfflineHost host (48000.0, 512);
+    host.render (48000 * 4);
+    auto& p = host.processor();
+    const auto invalidations = p.barCacheInvalidations();
+
+    p.requestPin();
+    host.renderBlock (512);
+    EXPECT_EQ (p.pinList().count(), 1);
+    EXPECT_EQ (p.pinList().pins()[0].bar, p.currentBar().bar + 1);
+    EXPECT_EQ (p.barCacheInvalidations(), invalidations + 1);      // a new pin is a new song
+
+    // The editor's side holds the lock (saving the state): the request waits.
+    p.pinList().lock();
+    p.requestUnpin();
+    host.renderBlock (512);
+    EXPECT_EQ (p.pinList().count(), 1);
+    p.pinList().unlock();
+    host.renderBlock (512);
+    EXPECT_EQ (p.pinList().count(), 0);
+}
+
+TEST (Spine, StandaloneClockStartsAtStepZero)
+{
+    // The stand-alone wrapper's processor follows SPELA and TEMPO, not a play head.
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Standalone);
+    {
+        grum::OfflineHost host (48000.0, 500);
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+        ASSERT_EQ (host.processor().wrapperType, juce::AudioProcessor::wrapperType_Standalone);
+        host.playHead().seek (4.0 * 37);         // ignored: no play head counts
+        EXPECT_EQ (host.set ("tempo", 120.0f), "");
+        host.render (10000);
+        EXPECT_TRUE (host.events.empty());       // SPELA off
+
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            EXPECT_EQ (host.set ("spela", 1.0f), "");
+            host.events.clear();
+            const auto start = host.position();
+            host.render (6000 * 15);              // most of a bar at 120 BPM
+            ASSERT_FALSE (host.events.empty());
+            EXPECT_EQ (host.events.front().sample, start);                 // step 0 ...
+            EXPECT_EQ (host.events.front().event.lane, grum::KICK);         // ... is the first kick
+            EXPECT_EQ (host.processor().currentBar().bar, 0);
+            EXPECT_EQ (host.set ("spela", 0.0f), "");
+            host.render (1000);
+            EXPECT_EQ (host.processor().heldMidiNotes(), 0);
+        }
+    }
+}

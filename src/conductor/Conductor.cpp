@@ -13,11 +13,6 @@ std::uint64_t seedOf (const Settings& s) noexcept
     return (std::uint64_t) (std::int64_t) s.seed;
 }
 
-int phraseOf (const Settings& s) noexcept
-{
-    return std::max (1, s.phraseBars);
-}
-
 // Length of an endless arc: the song length floored to whole phrases, never
 // under 64 bars before flooring nor under eight phrases after.
 std::int32_t endlessArcBars (const Settings& s) noexcept
@@ -32,6 +27,11 @@ constexpr int kTransitionOrder[6] = { KICK, PERC, CLICK, HAT, STAB, BAS };
 
 constexpr int kKeyMoves[4] = { +5, -5, +7, -7 };
 } // namespace
+
+int phraseOf (const Settings& s) noexcept
+{
+    return std::min (std::max (1, s.phraseBars), kMaxPhraseBars);
+}
 
 Conductor::Conductor() noexcept
 {

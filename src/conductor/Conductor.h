@@ -102,6 +102,12 @@ private:
 // Which lanes sound at energy e in a bar of the given phase (before any cut).
 void laneGates (float energy, Phase phase, bool laneOn[kNumLanes]) noexcept;
 
+// Bars in a phrase: the setting, at least 1. Real phrases are 4 to 32 bars;
+// the cap only keeps a nonsensical setting from overflowing the arc
+// arithmetic, where sections run to four phrases and arcs to eight.
+constexpr int kMaxPhraseBars = 1 << 20;
+int phraseOf (const Settings& s) noexcept;
+
 // A key offset brought back into -5..+6 by whole octaves.
 int wrapKeyOffset (int offset) noexcept;
 

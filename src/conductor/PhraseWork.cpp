@@ -60,7 +60,7 @@ void laneGates (float e, Phase phase, bool laneOn[kNumLanes]) noexcept
 //==============================================================================
 void Conductor::phraseWork (std::int64_t n) noexcept
 {
-    const int phrase = std::max (1, settings.phraseBars);
+    const int phrase = phraseOf (settings);
     const float chaos = settings.chaos;
     Rng r (derive ((std::uint64_t) (std::int64_t) settings.seed, (std::uint64_t) n, 0x77));
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,4 +175,42 @@ TEST (Properties, LongSongsStayInRangeAndReplayExactly)
     EXPECT_GT (drifts, 20);
     EXPECT_GT (keyMoves, 20);
     EXPECT_GT (cuts, 100);
+}
+
+TEST (Properties, SettingsOutsideTheirRangesStayDefined)
+{
+    // The processor never sends these, but a bar must never overflow or index
+    // out of bounds whatever a snapshot holds (the sanitizer build checks the
+    // arithmetic; every build checks the ranges).
+    struct Case { std::int32_t seed, style, phraseBars, songBars; };
+    const Case cases[] = {
+        { 126, -1, INT32_MAX, 128 },        // a phrase too long for any arc
+        { 126, -1, INT32_MIN, 128 },        // a phrase of less than one bar
+        { 126, -1, 0, 0 },
+        { 126, 3, 3, INT32_MAX },           // an endless song one arc long
+        { 126, -1, 1 << 24, INT32_MAX },
+        { 0, 17, 8, -1 },
+        { -1, -2, 4, 63 },
+        { INT32_MAX, INT32_MIN, 16, 1 },
+        { INT32_MIN, INT32_MAX, 32, 512 },
+    };
+    auto c = std::make_unique<Conductor>();
+    for (const Case& k : cases)
+        for (bool endless : { true, false })
+        {
+            SCOPED_TRACE (testing::Message() << "seed " << k.seed << " style " << k.style << " P " << k.phraseBars
+                                             << " L " << k.songBars << " endless " << endless);
+            Settings s;
+            s.seed = k.seed;
+            s.style = k.style;
+            s.phraseBars = k.phraseBars;
+            s.songBars = k.songBars;
+            s.endless = endless;
+            s.chaos = 1.0f;
+            for (std::int64_t bar : { 0, 1, 2, 64, 300 })
+            {
+                const std::string broken = brokenInvariant (c->stateForBar (bar, s), bar, s);
+                ASSERT_EQ (broken, "") << "bar " << bar;
+            }
+        }
 }

@@ -322,3 +322,60 @@ TEST (Spine, StandaloneClockStartsAtStepZero)
         }
     }
 }
+
+TEST (Spine, RenderFilesReadBack)
+{
+    grum::OfflineHost host (44100.0, 512);
+    host.playHead().setTempo (120.0);
+    host.playHead().seek (4.0 * 16);
+    host.render (44100 * 4);                 // two bars at 120 BPM
+    host.finish();
+    const auto dir = juce::File::createTempFile ("grum-render");
+    ASSERT_TRUE (dir.createDirectory());
+    const auto wav = dir.getChildFile ("a.wav"), mid = dir.getChildFile ("a.mid"), tsv = dir.getChildFile ("a.tsv");
+    EXPECT_EQ (host.writeWav (wav), "");
+    EXPECT_EQ (host.writeMidiFile (mid), "");
+    EXPECT_EQ (host.writeEvents (tsv), "");
+
+    juce::WavAudioFormat format;
+    std::unique_ptr<juce::AudioFormatReader> reader (format.createReaderFor (wav.createInputStream().release(), true));
+    ASSERT_NE (reader, nullptr);
+    EXPECT_EQ (reader->numChannels, 2u);
+    EXPECT_EQ (reader->bitsPerSample, 24u);
+    EXPECT_EQ (reader->lengthInSamples, 44100 * 4);
+
+    juce::MidiFile file;
+    juce::FileInputStream in (mid);
+    ASSERT_TRUE (file.readFrom (in));
+    EXPECT_EQ (file.getTimeFormat(), 960);
+    ASSERT_EQ (file.getNumTracks(), 1);
+    juce::MidiMessageSequence tempos;
+    file.findAllTempoEvents (tempos);
+    ASSERT_EQ (tempos.getNumEvents(), 1);
+    EXPECT_NEAR (tempos.getEventPointer (0)->message.getTempoSecondsPerQuarterNote(), 0.5, 1e-9);
+    int ons = 0, offs = 0;
+    const auto& track = *file.getTrack (0);
+    for (const auto* e : track)
+    {
+        ons += e->message.isNoteOn() ? 1 : 0;
+        offs += e->message.isNoteOff() ? 1 : 0;
+        if (e->message.isNoteOnOrOff())
+        {
+            EXPECT_GE (e->message.getTimeStamp(), 0.0);
+            EXPECT_LE (e->message.getTimeStamp(), 8 * 960.0);     // two bars of quarters
+        }
+    }
+    int expected = 0;
+    for (const auto& m : host.midi)
+        expected += (m.bytes[0] & 0xF0) == 0x90 ? 1 : 0;
+    EXPECT_GT (ons, 50);
+    EXPECT_EQ (ons, expected);
+    EXPECT_EQ (offs, ons);
+
+    juce::StringArray lines;
+    tsv.readLines (lines);
+    lines.removeEmptyStrings();
+    ASSERT_EQ (lines.size(), (int) host.events.size());
+    EXPECT_EQ (juce::StringArray::fromTokens (lines[0], "\t", "").size(), 7);
+    dir.deleteRecursively();
+}

@@ -39,7 +39,8 @@ namespace
 const char* const kRenderHelp =
     "usage: grum render [options]\n"
     "  --seed N            song seed (1-9999)\n"
-    "  --set ID=VALUE      any parameter by ID, plain value (repeatable)\n"
+    "  --set ID=VALUE      any parameter by ID, plain value: a choice by its index,\n"
+    "                      a switch 0 or 1 (repeatable)\n"
     "  --bars N            how long to play, in bars (16)\n"
     "  --start-bar B       the play head starts at bar B (0)\n"
     "  --sample-rate R     (48000)\n"

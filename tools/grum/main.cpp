@@ -3,6 +3,7 @@
 #include <juce_events/juce_events.h>
 
 #include "Commands.h"
+#include "Samples.h"
 #include "conductor/BarDump.h"
 
 #include <cstring>
@@ -21,6 +22,7 @@ struct Command
 const Command kCommands[] = {
     { "params", cli::params, "list the host parameters: index, ID, name, default text", true },
     { "bars", grum::runBarsCommand, "the conductor's bar states as JSON lines (--help for options)", false },
+    { "samples", cli::samples, "the embedded samples, one per line (--export DIR writes the files)", true },
     { "render", cli::render, "play offline as a DAW would: WAV, live MIDI and events (--help for options)", true },
 };
 

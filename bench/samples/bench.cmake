@@ -1,0 +1,3 @@
+list(APPEND GRUM_PLUGIN_BENCH_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/SampleLibraryBench.cpp
+)

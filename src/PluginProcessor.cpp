@@ -203,10 +203,10 @@ void GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBu
     BlockMidi out (midi, offset);
     midiOut.chunk (events, midiOn ? count : 0, n, midiLayout, out);
 
-    renderChunk (buffer, offset, n);
+    renderChunk (buffer, offset, n, events, count);
 }
 
-void GrumProcessor::renderChunk (juce::AudioBuffer<float>&, int, int) noexcept
+void GrumProcessor::renderChunk (juce::AudioBuffer<float>&, int, int, const grum::Event*, int) noexcept
 {
 }
 

@@ -117,9 +117,11 @@ private:
     void tempoChanged (double newBpm) noexcept;
     // audio thread: one chunk of at most kChunk samples at `offset` in the block
     void processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, int offset, int n, double startBeat) noexcept;
-    // audio thread: engines, host rack, inserts and mix write the chunk here.
+    // audio thread: engines, host rack, inserts and mix write the chunk here,
+    // from the chunk's events after the lanes (sorted by offset) and the
+    // lanes' pitch offsets and macros (laneStage.pitchOffset, .macros).
     // Until the engines arrive the chunk stays as cleared: silent.
-    void renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n) noexcept;
+    void renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n, const grum::Event* chunkEvents, int count) noexcept;
     // audio thread: the values the editor reads, once per block
     void publish (double startBeat, int numSamples) noexcept;
 

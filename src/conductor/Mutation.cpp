@@ -13,20 +13,6 @@ namespace grum
 
 namespace
 {
-// Cells in use, kept inside the 32 cells whatever a genome claims.
-int lengthOf (const LaneGenome& g) noexcept
-{
-    return std::min (std::max (g.length, 1), kMaxSteps);
-}
-
-int soundingSteps (const LaneGenome& g) noexcept
-{
-    const int length = lengthOf (g);
-    int n = 0;
-    for (int i = 0; i < length; ++i)
-        n += g.steps[i].on ? 1 : 0;
-    return n;
-}
 
 // Up to `tries` draws of an index; the first sounding one is taken. When none
 // is found the draws are spent and nothing is edited.

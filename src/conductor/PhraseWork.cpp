@@ -31,19 +31,6 @@ float clamp01 (float x) noexcept
     return std::min (std::max (x, 0.0f), 1.0f);
 }
 
-int lengthOf (const LaneGenome& g) noexcept
-{
-    return std::min (std::max (g.length, 1), kMaxSteps);
-}
-
-int soundingSteps (const LaneGenome& g) noexcept
-{
-    const int length = lengthOf (g);
-    int n = 0;
-    for (int i = 0; i < length; ++i)
-        n += g.steps[i].on ? 1 : 0;
-    return n;
-}
 } // namespace
 
 void laneGates (float e, Phase phase, bool laneOn[kNumLanes]) noexcept

@@ -89,6 +89,22 @@ struct LaneGenome
     Step steps[kMaxSteps] {};
 };
 
+// Cells in use, kept inside the 32 cells whatever a genome claims.
+inline int lengthOf (const LaneGenome& g) noexcept
+{
+    return g.length < 1 ? 1 : (g.length > kMaxSteps ? kMaxSteps : g.length);
+}
+
+// Sounding cells among those in use.
+inline int soundingSteps (const LaneGenome& g) noexcept
+{
+    const int length = lengthOf (g);
+    int n = 0;
+    for (int i = 0; i < length; ++i)
+        n += g.steps[i].on ? 1 : 0;
+    return n;
+}
+
 struct Section
 {
     Phase phase = Phase::INTRO;

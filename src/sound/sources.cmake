@@ -7,3 +7,7 @@ list(APPEND GRUM_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Effects.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Rack.cpp
 )
+# The loudness meter (integrated LUFS and sample peak) that reports on renders.
+list(APPEND GRUM_ENGINE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Loudness.cpp
+)

@@ -32,6 +32,7 @@ GrumProcessor::GrumProcessor()
     last = current;
     laneStage.prepare (rate);
     sequencer.prepare();
+    rack.setMix (mix);
     startTimer (100);
 }
 
@@ -49,6 +50,12 @@ void GrumProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamples
 {
     rate = sampleRate > 0.0 ? sampleRate : 44100.0;
     laneStage.prepare (rate);       // lanes, retrigger queue, last events
+    // Every engine prepared and reset, the delay lines sized, buffers, filters,
+    // echo and pump cleared. No hosted plug-ins yet: both hooks stay empty.
+    rack.prepare (rate);
+    rack.setLanes (&laneView);
+    rack.setInsertHook (nullptr, nullptr);
+    rack.setInstrumentHook (nullptr, nullptr);
     loadMeasurer.reset (rate, std::max (1, maximumExpectedSamplesPerBlock));
     lastBpm = -1.0;
     playing = false;
@@ -166,8 +173,9 @@ void GrumProcessor::followTransport (int numSamples, double& startBeat) noexcept
 
 void GrumProcessor::tempoChanged (double newBpm) noexcept
 {
-    // The engines' setTempo, the sample engines' beat length and the rack's
-    // seconds-per-beat and pump coefficient follow here once they exist.
+    // The classic and sample engines' tempo, the echo's beat length and the
+    // pump's release of about half a beat.
+    rack.setTempo (newBpm);
     const double c = std::clamp (newBpm, 40.0, 300.0);
     secondsPerBeat = 60.0 / c;
     lastBpm = newBpm;
@@ -206,13 +214,86 @@ void GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBu
     renderChunk (buffer, offset, n, events, count);
 }
 
-void GrumProcessor::renderChunk (juce::AudioBuffer<float>&, int, int, const grum::Event*, int) noexcept
+void GrumProcessor::renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n,
+                                 const grum::Event* chunkEvents, int count) noexcept
 {
+    // The lanes' macros and pitch reach all three engines of a track, so a
+    // change of source finds them already set.
+    for (int t = 0; t < grum::kNumLanes; ++t)
+    {
+        for (int m = 0; m < 4; ++m)
+            rack.setMacro (t, m, laneStage.macros[t][m]);
+        rack.setPitchOffset (t, laneStage.pitchOffset[t]);
+    }
+
+    // A mono buffer takes the left result; the rack writes, it never adds.
+    const int channels = buffer.getNumChannels();
+    float* left = channels > 0 ? buffer.getWritePointer (0) + offset : noChannels;
+    float* right = channels > 1 ? buffer.getWritePointer (1) + offset : nullptr;
+    rack.render (chunkEvents, count, left, right, n);
 }
 
-void GrumProcessor::publish (double, int) noexcept
+void GrumProcessor::publish (double startBeat, int numSamples) noexcept
 {
-    // The editor's display values are written here once per block.
+    const grum::BarState& bar = sequencer.currentBar();
+    grum::DisplayValues v;
+
+    for (int t = 0; t < grum::kNumLanes; ++t)
+    {
+        const auto& lane = bar.lanes[t];
+        const int length = grum::lengthOf (lane);
+        std::uint32_t mask = 0;
+        for (int i = 0; i < std::min (length, 32); ++i)
+            if (lane.steps[i].on)
+                mask |= 1u << i;
+        v.stepMask[t] = mask;
+        v.laneLength[t] = length;
+        v.laneActive[t] = bar.laneOn[t];
+    }
+
+    v.currentStep = (std::int64_t) std::floor (4.0 * (startBeat + (numSamples / rate) * bpm / 60.0));
+    v.currentBar = bar.bar;
+    v.phase = (std::int32_t) bar.phase;
+    v.energy = bar.energy;
+    v.playing = playing;
+    v.key = root + bar.keyOffset;
+    v.barStyle = bar.style;
+    v.pendingStyle = bar.pendingStyle;
+    v.songId = current.seed * 64 + current.style + 1;
+    v.arcStart = bar.arcStart;
+    v.arcIndex = bar.arcIndex;
+    v.density = bar.density;
+    v.densityTarget = bar.densityTarget;
+    v.cpuLoad = (float) std::clamp (loadMeasurer.getLoadAsProportion(), 0.0, 1.0);
+    v.bpm = bpm;
+
+    // The message thread may be replacing the pins (a restored state): then
+    // the count shown stays as it was for one more block.
+    if (pins.tryLock())
+    {
+        shownPinCount = pins.count();
+        pins.unlock();
+    }
+    v.pinCount = shownPinCount;
+
+    // The arc being played: the newest endless arc once one is built.
+    const auto& c = sequencer.conductor;
+    const bool endlessArc = c.builtArc > 0;
+    const grum::Section* sections = endlessArc ? c.arcN : c.arc0;
+    const int sectionCount = std::clamp (endlessArc ? c.arcNCount : c.arc0Count, 0, grum::kMaxSections);
+    for (int s = 0; s < sectionCount; ++s)
+        v.arcSections[s] = { (std::int32_t) sections[s].phase, sections[s].start };
+    v.arcSectionCount = sectionCount;
+    v.arcLength = std::max (1, bar.arcBars);
+
+    for (int b = 0; b < grum::kNumBanor; ++b)
+    {
+        v.laneLevel[b] = laneStage.banor.level (b);
+        v.laneStep[b] = laneStage.banor.laneStep (b);
+        v.laneRotation[b] = laneStage.banor.extraRotation (b);
+    }
+
+    published.write (v);
 }
 
 void GrumProcessor::takeRootFromMidi (const juce::MidiBuffer& midi) noexcept
@@ -279,6 +360,7 @@ void GrumProcessor::snapshotParameters() noexcept
     mix.echoFeedback = ptr.get (ekoFb) * 0.92f;
     mix.echoTone = ptr.get (ekoTon);
     mix.echoLevel = ptr.get (ekoNiv);
+    rack.setMix (mix);
 
     for (int n = 0; n < kNumBanor; ++n)
     {

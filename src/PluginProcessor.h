@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "DisplayValues.h"
 #include "Parameters.h"
 #include "conductor/PinList.h"
 #include "conductor/Types.h"
@@ -10,7 +11,9 @@
 #include "lanes/LaneValues.h"
 #include "lanes/MidiOut.h"
 #include "lanes/Sequencer.h"
+#include "sound/BanorLanes.h"
 #include "sound/MixValues.h"
+#include "sound/Rack.h"
 
 #include <atomic>
 #include <cstdint>
@@ -95,6 +98,17 @@ public:
     juce::String randomizeBanor();
     void randomizeBana (int lane);
 
+    // The editor's display: what the audio thread published at the end of its
+    // last block (any thread, never torn per value), and each track's activity
+    // since the last call, taken with an exchange against 0 (editor timer).
+    grum::DisplayValues display() const noexcept { return published.read(); }
+    float takeActivity (int track) noexcept { return rack.takeActivity (track); }
+
+    // The mixer and its engines. The message thread may choose a track's
+    // source (rack().setSource) and a GRUM synth's recipe; the rest only while
+    // no block runs (tests, the offline renderer).
+    grum::Rack& soundRack() noexcept { return rack; }
+
     // The pin list. The message thread holds its lock while reading it.
     grum::PinList& pinList() noexcept { return pins; }
 
@@ -170,6 +184,17 @@ private:
     bool playing = false;           // the previous block's state
     double standalonePpq = 0.0;
     juce::AudioProcessLoadMeasurer loadMeasurer;
+
+    // The engines, inserts and mix, reading the lanes through laneView.
+    grum::Rack rack;
+    grum::BanorLanes laneView { laneStage.banor };
+    // A chunk for a host buffer without channels: the engines still run.
+    float noChannels[kChunk] {};
+
+    // The editor's display values, and the pin count they last showed (kept
+    // when the pin lock is busy).
+    grum::PublishedValues published;
+    int shownPinCount = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GrumProcessor)
 };

@@ -1,6 +1,6 @@
 # GRUM: one command each to run and to test on a fresh Debian 12 machine.
 #
-#   make run    build, install the plug-in into ~/.vst3 and ~/.lv2, run GRUM on its defaults
+#   make run    build, install the plug-in into ~/.vst3 and ~/.lv2, render the default song to out/
 #   make test   build and run every test
 #
 # Also: make deps (Debian packages), make build, make bench, make sanitize
@@ -51,11 +51,13 @@ install: build
 	cp -R $(ARTEFACTS)/LV2/GRUM.lv2 $(HOME)/.lv2/
 	@echo "Installed $(HOME)/.vst3/GRUM.vst3 and $(HOME)/.lv2/GRUM.lv2"
 
+# The default song: 64 bars of seed 126 at 48 kHz, as audio and as MIDI.
+SONG = $(OUT)/GRUM_seed126_64takter
+
 run: install
-	$(BUILD)/grum params
-	@echo
-	@echo "The default song, bars 0-7:"
-	$(BUILD)/grum bars --from 0 --to 7
+	mkdir -p $(OUT)
+	$(BUILD)/grum render --seed 126 --bars 64 --sample-rate 48000 --out $(SONG).wav --midi-out $(SONG).mid
+	@echo "Wrote $(SONG).wav and $(SONG).mid"
 
 test: build
 	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)

@@ -2,11 +2,13 @@
 
 #include "PluginProcessor.h"
 #include "lanes/OfflineHost.h"
+#include "sound/Loudness.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <iomanip>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -159,15 +161,25 @@ int render (int argc, const char* const* argv, std::ostream& out, std::ostream& 
 
     const double seconds = (double) host.position() / sampleRate;
     const double cpu = host.processSeconds();
-    const float peak = std::max (host.audio.getMagnitude (0, 0, (int) host.position()),
-                                 host.audio.getMagnitude (1, 0, (int) host.position()));
+    // The meter reads the rendered audio the way a mastering engineer's would:
+    // integrated loudness (gated, K-weighted) and the sample peak.
+    grum::LoudnessMeter meter (sampleRate, 2);
+    meter.process (host.audio.getReadPointer (0), host.audio.getReadPointer (1), (int) host.position());
+    const auto decibels = [] (double db, const char* unit, const char* none) {
+        std::ostringstream text;
+        if (std::isfinite (db))
+            text << std::fixed << std::setprecision (1) << db << ' ' << unit;
+        else
+            text << none;
+        return text.str();
+    };
     out << std::fixed << std::setprecision (3) << "audio " << seconds << " s (" << host.position() << " samples at "
         << std::setprecision (0) << sampleRate << " Hz, bars " << startBar << "-" << startBar + bars - 1 << " at "
         << std::setprecision (1) << tempo << " BPM)\n"
         << std::setprecision (3) << "cpu " << cpu << " s in processBlock, "
         << std::setprecision (1) << (cpu > 0.0 ? seconds / cpu : 0.0) << "x real time\n"
-        << "peak " << (peak > 0.0f ? juce::String (juce::Decibels::gainToDecibels (peak), 1).toStdString() + " dBFS" : std::string ("silent"))
-        << "\n";
+        << "peak " << decibels (meter.samplePeakDb(), "dBFS", "silent") << "\n"
+        << "loudness " << decibels (meter.integratedLufs(), "LUFS", "none (nothing above the -70 LUFS gate)") << "\n";
     if (! eventsPath.empty())
         out << "events " << host.events.size() << "\n";
     if (! midiPath.empty())

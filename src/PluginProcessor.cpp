@@ -2,6 +2,7 @@
 
 #include "PluginEditor.h"
 #include "lanes/BanaRecipe.h"
+#include "samples/SampleLibrary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,11 @@ GrumProcessor::GrumProcessor()
     laneStage.prepare (rate);
     sequencer.prepare();
     rack.setMix (mix);
+    for (int t = 0; t < grum::kNumLanes; ++t)
+        rack.setSampleEngine (t, &sampleEngines[t]);    // prepared, reset and rendered by the rack
+
+    SampleLibrary::get();           // the index, built on first use in the process
+    refreshSounds();                // every track follows its kit
     startTimer (100);
 }
 
@@ -436,7 +442,92 @@ juce::String GrumProcessor::randomizeBanor()
 
 void GrumProcessor::timerCallback()
 {
-    // The wanted kit is checked here once the kits exist.
+    followKit();
+}
+
+//==============================================================================
+int GrumProcessor::wantedKitNow() const
+{
+    grum::KitChoice choice;
+    choice.kitParam = ptr.get (params::kit);
+    choice.seedParam = ptr.get (params::seed);
+    choice.styleParam = ptr.get (params::stil);
+    // What the audio thread played last: a style that wandered picks the kit.
+    choice.playing = published.isPlaying();
+    choice.songId = published.song();
+    choice.barStyle = published.style();
+    choice.learned = false;         // no style is learned from MIDI yet
+    // A kit name missing from the table gives -1, which plays the first kit.
+    return std::clamp (grum::wantedKit (choice), 0, grum::kNumKits - 1);
+}
+
+void GrumProcessor::followKit()
+{
+    if (wantedKitNow() != kitInForce)
+        refreshSounds();
+}
+
+void GrumProcessor::refreshSounds()
+{
+    const int kitIndex = wantedKitNow();
+    kitInForce = kitIndex;
+    auto& library = SampleLibrary::get();
+    const auto load = library.loader();
+
+    for (int t = 0; t < grum::kNumLanes; ++t)
+    {
+        const auto plan = grum::planTrackSound (kitIndex, t, laneSource (t).toStdString(), load);
+
+        // The selector moves away from the sample player before its samples
+        // go, and towards it only after they have arrived, so no note meets
+        // an engine without its sound.
+        if (plan.selector != grum::kSelectSample)
+            rack.setSource (t, plan.selector);
+        if (plan.setSamples)
+            sampleEngines[t].setSamples (plan.main, plan.alternative);
+        if (plan.setRecipe)
+            rack.grum (t).setRecipe (plan.recipe, plan.variant);    // rebuilt on the audio thread
+        if (plan.selector == grum::kSelectSample)
+            rack.setSource (t, plan.selector);
+        shown[t] = plan.shown;
+    }
+}
+
+void GrumProcessor::setLaneSource (int track, const juce::String& source)
+{
+    if (track < 0 || track >= grum::kNumLanes)
+        return;
+    {
+        const std::lock_guard<std::mutex> lock (sourceLock);
+        sourceText[track] = source;
+    }
+    refreshSounds();
+}
+
+juce::String GrumProcessor::laneSource (int track) const
+{
+    if (track < 0 || track >= grum::kNumLanes)
+        return {};
+    const std::lock_guard<std::mutex> lock (sourceLock);
+    return sourceText[track];
+}
+
+juce::String GrumProcessor::laneSoundName (int track) const
+{
+    if (track < 0 || track >= grum::kNumLanes)
+        return {};
+    return juce::String::fromUTF8 (grum::laneSoundName (shown[track]).c_str());
+}
+
+void GrumProcessor::shuffleLaneSound (int track)
+{
+    if (track < 0 || track >= grum::kNumLanes)
+        return;
+    const auto next = grum::shuffledSource (
+        track, laneSource (track).toStdString(), shown[track],
+        [] (const std::string& category) { return SampleLibrary::get().namesInCategory (category); },
+        [] { return juce::Random::getSystemRandom().nextDouble(); });
+    setLaneSource (track, juce::String::fromUTF8 (next.c_str()));
 }
 
 juce::AudioProcessorEditor* GrumProcessor::createEditor()

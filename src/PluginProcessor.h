@@ -11,12 +11,15 @@
 #include "lanes/LaneValues.h"
 #include "lanes/MidiOut.h"
 #include "lanes/Sequencer.h"
+#include "samples/SampleEngine.h"
 #include "sound/BanorLanes.h"
 #include "sound/MixValues.h"
 #include "sound/Rack.h"
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 // The object the host talks to: a stereo instrument with MIDI in and out that
 // owns the whole running system.
@@ -109,6 +112,31 @@ public:
     // no block runs (tests, the offline renderer).
     grum::Rack& soundRack() noexcept { return rack; }
 
+    // Track sounds (message thread). A track's source string: "" plays the
+    // sample the kit in force gives the track, "synt" its classic synthesiser,
+    // "grum:R:V" the GRUM synth with recipe R and variant V, any other text
+    // names a library sample (one that is missing falls back to the kit's).
+
+    // Applies all six sources to the engines under the kit that should be in
+    // force now, and records that kit. Decodes samples on first use.
+    void refreshSounds();
+    // Tracks outside 0-5 are ignored.
+    void setLaneSource (int track, const juce::String& source);
+    // The track's source string ("" outside 0-5); any thread, so the state
+    // saver may read it while the message thread replaces it.
+    juce::String laneSource (int track) const;
+    // "SYNT", "GRUM <recipe> <variant>", or the sample's name in words; "" outside 0-5.
+    juce::String laneSoundName (int track) const;
+    // Another sound of the same kind, drawn from the platform's generator.
+    void shuffleLaneSound (int track);
+    // The kit (0-43) the last refreshSounds applied.
+    int kitInForceIndex() const noexcept { return kitInForce; }
+    // The timer's check, every 100 ms: refreshSounds when the kit that should
+    // be in force (the kit parameter, or AUTO following the style) differs.
+    void followKit();
+    // The track's sample player, for tests; only while no block runs.
+    grum::SampleEngine& sampleEngine (int track) noexcept { return sampleEngines[juce::jlimit (0, grum::kNumLanes - 1, track)]; }
+
     // The pin list. The message thread holds its lock while reading it.
     grum::PinList& pinList() noexcept { return pins; }
 
@@ -195,6 +223,20 @@ private:
     // when the pin lock is busy).
     grum::PublishedValues published;
     int shownPinCount = 0;
+
+    // Track sounds: each track's sample player (the rack renders it beside the
+    // track's synthesisers; the rack also holds the atomic source selector),
+    // the source strings (sourceText, guarded by sourceLock, which the audio thread never
+    // takes), the sound each track shows and the kit in force (message thread).
+    int wantedKitNow() const;           // message thread
+    grum::SampleEngine sampleEngines[grum::kNumLanes] {
+        grum::SampleEngine { grum::KICK }, grum::SampleEngine { grum::HAT }, grum::SampleEngine { grum::CLICK },
+        grum::SampleEngine { grum::PERC }, grum::SampleEngine { grum::BAS }, grum::SampleEngine { grum::STAB },
+    };
+    mutable std::mutex sourceLock;
+    juce::String sourceText[grum::kNumLanes];
+    std::string shown[grum::kNumLanes];
+    int kitInForce = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GrumProcessor)
 };

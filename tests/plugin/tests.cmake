@@ -5,6 +5,8 @@ list(APPEND GRUM_PLUGIN_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/WrapperTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpineTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DiceTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SoundTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TrackSoundTest.cpp
 )
 
 if(NOT GRUM_ENGINE_ONLY)

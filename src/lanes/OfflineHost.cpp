@@ -121,8 +121,18 @@ void OfflineHost::render (std::int64_t samples)
 {
     if (collectAudio && audio.getNumSamples() < played + samples)
         audio.setSize (2, (int) (played + samples), true, true, true);
+    // The processor's 100 ms kit timer runs on a message thread; here it runs
+    // between blocks, every 100 ms of rendered audio.
+    const auto timerPeriod = std::max<std::int64_t> (1, (std::int64_t) (rate * 0.1));
     for (std::int64_t left = samples; left > 0; left -= block)
+    {
+        if (played >= nextKitCheck)
+        {
+            proc->followKit();
+            nextKitCheck = played + timerPeriod;
+        }
         renderBlock ((int) std::min<std::int64_t> (block, left));
+    }
 }
 
 void OfflineHost::finish()

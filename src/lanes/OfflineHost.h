@@ -88,7 +88,9 @@ public:
     // play head's position and moves the play head on.
     void renderBlock (int n);
 
-    // Plays `samples` in blocks of the block size.
+    // Plays `samples` in blocks of the block size. Between blocks, every 100
+    // ms of audio, it does what the processor's timer does on a host's
+    // message thread: applies the kit that should be in force.
     void render (std::int64_t samples);
 
     // Stops the transport and plays one more block, whose note-offs end
@@ -123,6 +125,7 @@ private:
     std::int64_t blockStart = 0;
     double cpuSeconds = 0.0;
     double renderTempo = 126.0;         // the tempo the MIDI file carries
+    std::int64_t nextKitCheck = 0;
 };
 
 } // namespace grum

@@ -16,5 +16,8 @@ if(NOT GRUM_ENGINE_ONLY)
     add_test(NAME cli.render.same_for_any_block
         COMMAND sh -c "d=$(mktemp -d) && cd $d && $<TARGET_FILE:grum> render --bars 3 --start-bar 24 --block 1200 --events a.tsv --midi-out a.mid > /dev/null && $<TARGET_FILE:grum> render --bars 3 --start-bar 24 --block 7 --events b.tsv --midi-out b.mid > /dev/null && cmp a.tsv b.tsv && cmp a.mid b.mid")
     add_test(NAME cli.render.bad_parameter COMMAND sh -c "$<TARGET_FILE:grum> render --set nonsense=1 2>&1 | grep -q 'unknown parameter'; test $? -eq 0 && { $<TARGET_FILE:grum> render --set kaos=3; test $? -eq 2; }")
+    # A track's sound by number or name; a missing sample is reported and falls back.
+    add_test(NAME cli.render.source
+        COMMAND sh -c "d=$(mktemp -d) && cd $d && $<TARGET_FILE:grum> render --bars 1 --set kit=3 --source 0=K01_909_Punch --source stab=grum:4:7 --source HAT=synt > /dev/null && $<TARGET_FILE:grum> render --bars 1 --set kit=1 --source 4=B99_Nothing 2>&1 | grep -q 'BAS plays Techno Bas F' && { $<TARGET_FILE:grum> render --source 6=synt; test $? -eq 2; } && { $<TARGET_FILE:grum> render --source KICK; test $? -eq 2; }")
     add_test(NAME cli.render.bad_block COMMAND sh -c "$<TARGET_FILE:grum> render --block 0; test $? -eq 2")
 endif()

@@ -2,6 +2,7 @@
 
 #include "PluginProcessor.h"
 #include "lanes/OfflineHost.h"
+#include "samples/SampleLibrary.h"
 #include "sound/Loudness.h"
 
 #include <chrono>
@@ -43,6 +44,9 @@ const char* const kRenderHelp =
     "  --seed N            song seed (1-9999)\n"
     "  --set ID=VALUE      any parameter by ID, plain value: a choice by its index,\n"
     "                      a switch 0 or 1 (repeatable)\n"
+    "  --source T=SOURCE   track T's sound (T 0-5 or KICK HAT CLICK PERC BAS STAB):\n"
+    "                      a sample name, synt, grum:R:V, or empty for the kit's\n"
+    "                      sample (repeatable)\n"
     "  --bars N            how long to play, in bars (16)\n"
     "  --start-bar B       the play head starts at bar B (0)\n"
     "  --sample-rate R     (48000)\n"
@@ -61,6 +65,18 @@ bool parseInt (const char* text, long long lo, long long hi, long long& value)
         return false;
     value = v;
     return true;
+}
+
+// A track by number 0-5 or by name (any case); -1 when it is neither.
+int parseTrack (const std::string& text)
+{
+    long long t = 0;
+    if (parseInt (text.c_str(), 0, grum::kNumLanes - 1, t))
+        return (int) t;
+    for (int lane = 0; lane < grum::kNumLanes; ++lane)
+        if (juce::String (text).equalsIgnoreCase (grum::laneName (lane)))
+            return lane;
+    return -1;
 }
 
 bool parseNumber (const char* text, double lo, double hi, double& value)
@@ -84,6 +100,7 @@ int render (int argc, const char* const* argv, std::ostream& out, std::ostream& 
     long long seed = -1, bars = 16, startBar = 0, block = 512;
     double sampleRate = 48000.0, tempo = 126.0;
     std::vector<std::pair<std::string, double>> sets;
+    std::vector<std::pair<int, std::string>> sources;
     std::string wavPath, midiPath, eventsPath;
 
     for (int a = 0; a < argc; ++a)
@@ -125,6 +142,15 @@ int render (int argc, const char* const* argv, std::ostream& out, std::ostream& 
                 return fail ("--set takes ID=VALUE, not \"" + pair + "\"");
             sets.emplace_back (pair.substr (0, eq), v);
         }
+        else if (flag == "--source")
+        {
+            const std::string pair = value;
+            const auto eq = pair.find ('=');
+            const int track = eq == std::string::npos ? -1 : parseTrack (pair.substr (0, eq));
+            if (track < 0)
+                return fail ("--source takes T=SOURCE with T 0-5 or a track name, not \"" + pair + "\"");
+            sources.emplace_back (track, pair.substr (eq + 1));
+        }
         else
             return fail ("unknown argument \"" + flag + "\"");
         if (! ok)
@@ -137,6 +163,16 @@ int render (int argc, const char* const* argv, std::ostream& out, std::ostream& 
     for (const auto& [id, v] : sets)
         if (const auto problem = host.set (id, (float) v); problem.isNotEmpty())
             return fail (problem.toStdString());
+    // After the parameters, so that an empty source follows the kit chosen.
+    for (const auto& [track, source] : sources)
+    {
+        const auto text = juce::String::fromUTF8 (source.c_str());
+        host.processor().setLaneSource (track, text);
+        const bool namesSample = text.isNotEmpty() && text != "synt" && ! text.startsWith ("grum:");
+        if (namesSample && SampleLibrary::get().resourceNameOf (text).isEmpty())
+            err << "grum render: no sample \"" << source << "\" in the library; " << grum::laneName (track)
+                << " plays " << host.processor().laneSoundName (track) << "\n";
+    }
 
     host.collectEvents = ! eventsPath.empty();
     host.collectMidi = ! midiPath.empty();

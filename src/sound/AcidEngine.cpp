@@ -140,6 +140,8 @@ void AcidEngine::render (float* left, float* right, int numSamples) noexcept
 
     for (int i = 0; i < numSamples; ++i)
     {
+        if (amp < 0.00001f && gateLeft <= 0)
+            break;      // per sample: where the voice rests must not depend on the host's block
         if (gateLeft > 0)
         {
             amp += (targetAmp - amp) * attack;

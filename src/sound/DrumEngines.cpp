@@ -42,6 +42,11 @@ void KickEngine::render (float* left, float* right, int numSamples) noexcept
     const float invRate = 1.0f / sampleRate;
     for (int i = 0; i < numSamples; ++i)
     {
+        // Checked at every sample, not once per call: the sample the voice
+        // falls silent at, and with it the noise drawn, must not depend on
+        // where a host's block happens to end.
+        if (amp < kSilence)
+            break;
         const float frequency = baseFrequency + 190.0f * pitchEnv * pitchEnv;
         phase = dsp::advance (phase, frequency * invRate);
         const float s = std::sin (kTwoPi * phase);
@@ -98,6 +103,8 @@ void HatEngine::render (float* left, float* right, int numSamples) noexcept
     const float w = noiseMix;
     for (int i = 0; i < numSamples; ++i)
     {
+        if (amp < kSilence)
+            break;      // per sample, as in the kick
         float sum = 0.0f;
         for (int o = 0; o < 6; ++o)
         {
@@ -149,6 +156,8 @@ void ClickEngine::render (float* left, float* right, int numSamples) noexcept
     const float w = noiseMix;
     for (int i = 0; i < numSamples; ++i)
     {
+        if (amp < kSilence)
+            break;      // per sample, as in the kick
         phase = dsp::advance (phase, increment);
         const float s = std::sin (kTwoPi * phase);
         const float b = band.bandPass (noise.next());
@@ -199,6 +208,8 @@ void PercEngine::render (float* left, float* right, int numSamples) noexcept
     const float modIncrement = carrierFrequency * ratio / sampleRate;
     for (int i = 0; i < numSamples; ++i)
     {
+        if (amp < kSilence)
+            break;      // per sample, as in the kick
         carrierPhase = dsp::advance (carrierPhase, carrierIncrement);
         modPhase = dsp::advance (modPhase, modIncrement);
         const float mod = std::sin (kTwoPi * modPhase) * modIndex * modEnv;

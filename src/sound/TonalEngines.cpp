@@ -22,6 +22,7 @@ void BassEngine::prepare (double rate, int)
 
 void BassEngine::reset() noexcept
 {
+    controlPhase = 0;
     amp = targetAmp = 0.0f;
     mainPhase = subPhase = 0.0f;
     filterEnv = 0.0f;
@@ -32,6 +33,7 @@ void BassEngine::reset() noexcept
 
 void BassEngine::trigger (int note, float velocity, bool accent, int length) noexcept
 {
+    controlPhase = 0;
     noteFrequency = noteToHz ((float) note);
     targetAmp = 0.3f + 0.7f * velocity;
     gateLeft = std::max (length, 1);
@@ -57,6 +59,8 @@ void BassEngine::render (float* left, float* right, int numSamples) noexcept
 
     for (int i = 0; i < numSamples; ++i)
     {
+        if (amp < 0.00001f && gateLeft <= 0)
+            break;      // per sample: where the voice rests must not depend on the host's block
         if (gateLeft > 0)
         {
             amp += (targetAmp - amp) * attack;
@@ -72,13 +76,15 @@ void BassEngine::render (float* left, float* right, int numSamples) noexcept
         const float x = 0.7f * dsp::saw (mainPhase, increment) + 0.55f * std::sin (dsp::kTwoPi * subPhase);
 
         // tan() is the costly part of the coefficients, so they follow the
-        // envelope every 16 samples only.
-        if ((i & 15) == 0)
+        // envelope every 16 samples only, counted from the note's start and
+        // across calls, so a host's block never moves the update.
+        if (controlPhase == 0)
         {
             const float cutoff = baseCutoff * (1.0f + 6.0f * filterEnv * filterEnv);
             first.set (cutoff, k1, sampleRate);
             second.set (cutoff, 1.4144272f, sampleRate);
         }
+        controlPhase = (controlPhase + 1) & 15;
 
         const float y = second.lowPass (first.lowPass (x));
         const float out = dsp::tanh (y * drive) * makeUp * amp * 0.8f;
@@ -100,6 +106,7 @@ void StabEngine::prepare (double rate, int)
 
 void StabEngine::reset() noexcept
 {
+    controlPhase = 0;
     amp = filterEnv = 0.0f;
     gateLeft = 0;
     writeIndex = 0;
@@ -120,6 +127,7 @@ void StabEngine::setTempo (double bpm) noexcept
 
 void StabEngine::trigger (int note, float velocity, bool, int length) noexcept
 {
+    controlPhase = 0;
     static constexpr int kChord[4] = { 0, 3, 7, 10 };
     static constexpr float kDetune[2] = { 1.004f, 0.996f };
     for (int n = 0; n < 4; ++n)
@@ -164,6 +172,10 @@ void StabEngine::render (float* left, float* right, int numSamples) noexcept
 
     for (int i = 0; i < numSamples; ++i)
     {
+        // Per sample, as at the call's start: where the voice and echo rest
+        // must not depend on the host's block.
+        if (i > 0 && ! (amp > 0.00001f) && quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent())
+            break;
         float s = 0.0f;
         if (amp > 0.00001f)
         {
@@ -174,8 +186,9 @@ void StabEngine::render (float* left, float* right, int numSamples) noexcept
                 sum += dsp::saw (phases[o], increments[o]);
             }
             sum *= 0.2f;
-            if ((i & 15) == 0)
+            if (controlPhase == 0)      // every 16 samples from the note's start, as in the bass
                 main.set (baseCutoff * (1.0f + 3.0f * filterEnv), 0.7142857f, sampleRate);
+            controlPhase = (controlPhase + 1) & 15;
             s = amp * main.lowPass (sum);
             if (gateLeft > 0)
                 --gateLeft;

@@ -37,6 +37,7 @@ private:
     float amp = 0.0f, targetAmp = 0.0f;
     float mainPhase = 0.0f, subPhase = 0.0f;
     float filterEnv = 0.0f, filterDecay = 0.0f;
+    int controlPhase = 0;       // samples since the filter coefficients were set, 0..15
     float release = 0.0f, attack = 0.0f;
     int gateLeft = 0;
     dsp::Svf first, second;
@@ -70,6 +71,7 @@ private:
     float sampleRate = 44100.0f;
     Macros macros;
     float amp = 0.0f, filterEnv = 0.0f;
+    int controlPhase = 0;       // samples since the filter coefficients were set, 0..15
     float release = 0.0f, filterDecay = 0.0f;
     float beatSeconds = 0.47619048f;
     float phases[8] {};

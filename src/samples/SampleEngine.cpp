@@ -223,8 +223,8 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
                 v.active = false;
         }
 
-        float outL = std::tanh (toneL.lowPass (sumL) * drive) * normaliser * 0.85f;
-        float outR = std::tanh (toneR.lowPass (sumR) * drive) * normaliser * 0.85f;
+        float outL = dsp::tanh (toneL.lowPass (sumL) * drive) * normaliser * 0.85f;
+        float outR = dsp::tanh (toneR.lowPass (sumR) * drive) * normaliser * 0.85f;
 
         if (echo)
         {
@@ -233,8 +233,8 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
                 r += n;
             const float tapL = lineL[(std::size_t) r];
             const float tapR = lineR[(std::size_t) r];
-            const float inL = std::tanh (0.5f * (outL + outR) + feedback * lowL.lowPass (highL.highPass (tapR)));
-            const float inR = std::tanh (feedback * lowR.lowPass (highR.highPass (tapL)));
+            const float inL = dsp::tanh (0.5f * (outL + outR) + feedback * lowL.lowPass (highL.highPass (tapR)));
+            const float inR = dsp::tanh (feedback * lowR.lowPass (highR.highPass (tapL)));
             lineL[(std::size_t) writeIndex] = inL;
             lineR[(std::size_t) writeIndex] = inR;
             quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, n) : 0;

@@ -64,6 +64,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/grum_bench
+	$(BUILD)/bench/grum_plugin_bench
 
 # The engine on its own under AddressSanitizer and UBSan.
 sanitize: | deps

@@ -17,11 +17,7 @@ void SampleEngine::prepare (double rate, int)
 {
     sampleRate = (float) rate;
     if (trackIndex == STAB)
-    {
-        const std::size_t length = (std::size_t) (rate * 2.5) + 4;
-        lineL.assign (length, 0.0f);
-        lineR.assign (length, 0.0f);
-    }
+        echo.prepare (rate);
     reset();
 }
 
@@ -31,14 +27,7 @@ void SampleEngine::reset() noexcept
         v = Voice {};
     toneL.clear();
     toneR.clear();
-    highL.clear();
-    lowL.clear();
-    highR.clear();
-    lowR.clear();
-    std::fill (lineL.begin(), lineL.end(), 0.0f);
-    std::fill (lineR.begin(), lineR.end(), 0.0f);
-    writeIndex = 0;
-    quietRun = 0;
+    echo.reset();
 }
 
 void SampleEngine::setTempo (double bpm) noexcept
@@ -58,14 +47,6 @@ SampleEngine::VoiceView SampleEngine::voice (int index) const noexcept
 {
     const Voice& v = voices[std::clamp (index, 0, kVoices - 1)];
     return { v.sample, v.rate, v.amplitude, v.envelope, v.gate, v.age, v.active, v.releasing };
-}
-
-int SampleEngine::echoDelay() const noexcept
-{
-    const int n = (int) lineL.size();
-    int delay = (int) (beatSeconds * 0.75f * sampleRate);   // a dotted eighth
-    delay = std::min (delay, n - 2);
-    return delay > 0 ? delay : 1;
 }
 
 void SampleEngine::trigger (int note, float velocity, bool flag, int length) noexcept
@@ -152,9 +133,8 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
 {
     if (numSamples <= 0)
         return;
-    const bool echo = trackIndex == STAB && ! lineL.empty();
-    const int n = (int) lineL.size();
-    const bool echoResting = ! echo || (quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent());
+    const bool withEcho = trackIndex == STAB && echo.prepared();
+    const bool echoResting = ! withEcho || echo.resting();
     if (activeVoices() == 0 && echoResting)
         return;
 
@@ -167,15 +147,12 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
 
     int delay = 1;
     float feedback = 0.0f, wet = 0.0f;
-    if (echo)
+    if (withEcho)
     {
         delay = echoDelay();
         feedback = 0.25f + 0.45f * m[2];
         wet = 0.12f + 0.38f * m[2];
-        highL.set (std::min (0.45f * sampleRate, 280.0f), 1.4285714f, sampleRate);
-        lowL.set (std::min (0.45f * sampleRate, 2800.0f), 1.4285714f, sampleRate);
-        highR.copyCoefficients (highL);
-        lowR.copyCoefficients (lowL);
+        echo.updateFilters();
     }
 
     for (int s = 0; s < numSamples; ++s)
@@ -183,7 +160,7 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
         // The same test at every sample as at the call's start: where the
         // engine comes to rest must not depend on where a host's block ends.
         if (s > 0 && activeVoices() == 0
-            && (! echo || (quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent())))
+            && (! withEcho || echo.resting()))
             break;
         float sumL = 0.0f, sumR = 0.0f;
         for (auto& v : voices)
@@ -226,20 +203,10 @@ void SampleEngine::render (float* left, float* right, int numSamples) noexcept
         float outL = dsp::tanh (toneL.lowPass (sumL) * drive) * normaliser * 0.85f;
         float outR = dsp::tanh (toneR.lowPass (sumR) * drive) * normaliser * 0.85f;
 
-        if (echo)
+        if (withEcho)
         {
-            int r = writeIndex - delay;
-            if (r < 0)
-                r += n;
-            const float tapL = lineL[(std::size_t) r];
-            const float tapR = lineR[(std::size_t) r];
-            const float inL = dsp::tanh (0.5f * (outL + outR) + feedback * lowL.lowPass (highL.highPass (tapR)));
-            const float inR = dsp::tanh (feedback * lowR.lowPass (highR.highPass (tapL)));
-            lineL[(std::size_t) writeIndex] = inL;
-            lineR[(std::size_t) writeIndex] = inR;
-            quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, n) : 0;
-            if (++writeIndex >= n)
-                writeIndex = 0;
+            float tapL, tapR;
+            echo.process (0.5f * (outL + outR), feedback, delay, tapL, tapR);
             outL += wet * tapL;
             outR += wet * tapR;
         }

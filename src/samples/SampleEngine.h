@@ -6,6 +6,7 @@
 
 #include "samples/SampleData.h"
 #include "sound/Dsp.h"
+#include "sound/StabEcho.h"
 #include "sound/IEngine.h"
 
 #include <atomic>
@@ -51,9 +52,9 @@ public:
 
     int track() const noexcept { return trackIndex; }
     int activeVoices() const noexcept;
-    int lineLength() const noexcept { return (int) lineL.size(); }
+    int lineLength() const noexcept { return echo.lineLength(); }
     // The echo's delay in samples for the current beat length and line length.
-    int echoDelay() const noexcept;
+    int echoDelay() const noexcept { return echo.delayFor (beatSeconds); }
 
     // What a voice is doing, for tests and the editor's meters.
     struct VoiceView
@@ -85,13 +86,7 @@ private:
     float beatSeconds = 0.47619048f;
     float pitchOffset = 0.0f;
     dsp::Svf toneL, toneR;
-    dsp::Svf highL, lowL, highR, lowR;
-    std::vector<float> lineL, lineR;
-    int writeIndex = 0;
-    // Samples in a row in which only exact zeros entered the echo lines: once
-    // it covers a whole line and the filters rest, the echo is skipped, which
-    // changes nothing in the output and keeps an idle STAB free.
-    int quietRun = 0;
+    StabEcho echo;      // prepared on the STAB track only; skipped once it rests
 };
 
 } // namespace grum

@@ -98,9 +98,7 @@ void BassEngine::render (float* left, float* right, int numSamples) noexcept
 void StabEngine::prepare (double rate, int)
 {
     sampleRate = (float) rate;
-    const std::size_t length = (std::size_t) (rate * 2.5) + 4;
-    lineL.assign (length, 0.0f);
-    lineR.assign (length, 0.0f);
+    echo.prepare (rate);
     reset();
 }
 
@@ -109,15 +107,8 @@ void StabEngine::reset() noexcept
     controlPhase = 0;
     amp = filterEnv = 0.0f;
     gateLeft = 0;
-    writeIndex = 0;
-    quietRun = 0;
     main.clear();
-    highL.clear();
-    lowL.clear();
-    highR.clear();
-    lowR.clear();
-    std::fill (lineL.begin(), lineL.end(), 0.0f);
-    std::fill (lineR.begin(), lineR.end(), 0.0f);
+    echo.reset();
 }
 
 void StabEngine::setTempo (double bpm) noexcept
@@ -141,32 +132,19 @@ void StabEngine::trigger (int note, float velocity, bool, int length) noexcept
     filterDecay = decayCoefficient (0.12f, sampleRate);
 }
 
-int StabEngine::echoDelay() const noexcept
-{
-    const int n = (int) lineL.size();
-    int delay = (int) (beatSeconds * 0.75f * sampleRate);   // a dotted eighth
-    delay = std::min (delay, n - 2);
-    return delay > 0 ? delay : 1;
-}
-
 void StabEngine::render (float* left, float* right, int numSamples) noexcept
 {
-    if (numSamples <= 0 || lineL.empty())
+    if (numSamples <= 0 || ! echo.prepared())
         return;
 
-    const int n = (int) lineL.size();
     const float* m = macros.m;
     const bool voiceSilent = ! (amp > 0.00001f);
-    const bool echoResting = quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent();
-    if (voiceSilent && echoResting)
+    if (voiceSilent && echo.resting())
         return;
 
     const int delay = echoDelay();
     const float baseCutoff = 350.0f * std::pow (4500.0f / 350.0f, dsp::clampf (m[0], 0.0f, 1.0f));
-    highL.set (std::min (0.45f * sampleRate, 280.0f), 1.4285714f, sampleRate);
-    lowL.set (std::min (0.45f * sampleRate, 2800.0f), 1.4285714f, sampleRate);
-    highR.copyCoefficients (highL);
-    lowR.copyCoefficients (lowL);
+    echo.updateFilters();
     const float feedback = 0.3f + 0.56f * m[1];
     const float wet = 0.15f + 0.5f * m[2];
 
@@ -174,7 +152,7 @@ void StabEngine::render (float* left, float* right, int numSamples) noexcept
     {
         // Per sample, as at the call's start: where the voice and echo rest
         // must not depend on the host's block.
-        if (i > 0 && ! (amp > 0.00001f) && quietRun >= n && highL.silent() && lowL.silent() && highR.silent() && lowR.silent())
+        if (i > 0 && ! (amp > 0.00001f) && echo.resting())
             break;
         float s = 0.0f;
         if (amp > 0.00001f)
@@ -197,18 +175,8 @@ void StabEngine::render (float* left, float* right, int numSamples) noexcept
             filterEnv *= filterDecay;
         }
 
-        int r = writeIndex - delay;
-        if (r < 0)
-            r += n;
-        const float dl = lineL[(std::size_t) r];
-        const float dr = lineR[(std::size_t) r];
-        const float inL = dsp::tanh (s + feedback * lowL.lowPass (highL.highPass (dr)));
-        const float inR = dsp::tanh (feedback * lowR.lowPass (highR.highPass (dl)));
-        lineL[(std::size_t) writeIndex] = inL;
-        lineR[(std::size_t) writeIndex] = inR;
-        quietRun = (inL == 0.0f && inR == 0.0f) ? std::min (quietRun + 1, n) : 0;
-        if (++writeIndex >= n)
-            writeIndex = 0;
+        float dl, dr;
+        echo.process (s, feedback, delay, dl, dr);
 
         left[i] += dl * wet + 0.8f * s;
         right[i] += dr * wet + 0.8f * s;

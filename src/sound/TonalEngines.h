@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sound/Dsp.h"
+#include "sound/StabEcho.h"
 #include "sound/IEngine.h"
 
 namespace grum
@@ -64,8 +65,8 @@ public:
 
     float amplitude() const noexcept { return amp; }
     // The echo's delay in samples for the current tempo and line length.
-    int echoDelay() const noexcept;
-    int lineLength() const noexcept { return (int) lineL.size(); }
+    int echoDelay() const noexcept { return echo.delayFor (beatSeconds); }
+    int lineLength() const noexcept { return echo.lineLength(); }
 
 private:
     float sampleRate = 44100.0f;
@@ -77,16 +78,8 @@ private:
     float phases[8] {};
     float increments[8] {};
     int gateLeft = 0;
-    int writeIndex = 0;
     dsp::Svf main;
-    dsp::Svf highL, lowL, highR, lowR;
-    std::vector<float> lineL, lineR;
-
-    // Samples in a row in which nothing but exact zeros entered the lines. Once
-    // it covers a whole line and the feedback filters rest at zero, the echo
-    // would only copy zeros, so render skips it: the output is the same, bit
-    // for bit, and an idle STAB costs nothing.
-    int quietRun = 0;
+    StabEcho echo;      // skipped once it rests, so an idle STAB costs nothing
 };
 
 } // namespace grum

@@ -24,7 +24,7 @@ ARTEFACTS = $(BUILD)/GRUM_artefacts/$(TYPE)
 # Tests that open windows get a virtual display when there is none.
 DISPLAY_WRAP := $(shell [ -z "$$DISPLAY" ] && command -v xvfb-run >/dev/null 2>&1 && echo "xvfb-run -a")
 
-.PHONY: all deps configure build run install test bench sanitize clean
+.PHONY: all deps configure build run install test bench sanitize tsan clean
 
 all: build
 
@@ -73,5 +73,12 @@ sanitize: | deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The message thread's operations racing a playing audio thread, under
+# ThreadSanitizer.
+tsan: | deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRUM_TSAN=ON -DGRUM_BUILD_BENCHMARKS=OFF
+	cmake --build build-tsan -j $(JOBS) --target grum_plugin_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/grum_plugin_tests --gtest_filter='Threads.*'
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-tsan

@@ -7,6 +7,7 @@ list(APPEND GRUM_PLUGIN_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DiceTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SoundTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrackSoundTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RaceTest.cpp
 )
 
 if(NOT GRUM_ENGINE_ONLY)

@@ -42,12 +42,8 @@ void Sequencer::invalidateCache() noexcept
     ++invalidations;
 }
 
-ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
+void Sequencer::anchorAt (double x0, double stepsPerSample) noexcept
 {
-    ChunkClock c;
-    c.n = n;
-    c.stepsPerSample = stepsPerSample;
-
     const double expected = anchorStep + (double) sinceAnchor * anchorStepsPerSample;
     if (haveNextStep && std::abs (x0 - expected) < 0.001)
     {
@@ -65,11 +61,50 @@ ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
         anchorStepsPerSample = stepsPerSample;
         sinceAnchor = 0;
     }
+    haveNextStep = true;
+}
 
+ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
+{
+    anchorAt (x0, stepsPerSample);
+    ChunkClock c;
+    c.n = n;
+    c.stepsPerSample = stepsPerSample;
     c.anchorStep = anchorStep;
     c.start = sinceAnchor;
     sinceAnchor += n;
-    haveNextStep = true;
+    return c;
+}
+
+ChunkClock Sequencer::placeOnGrid (double x0, int maxN, double stepsPerSample) noexcept
+{
+    anchorAt (x0, stepsPerSample);
+    ChunkClock c;
+    c.stepsPerSample = stepsPerSample;
+    c.anchorStep = anchorStep;
+    c.start = sinceAnchor;
+
+    const std::int64_t start = c.start;
+    const std::int64_t cell = start - (start % ChunkClock::kGrid);     // start is never negative
+    std::int64_t from = cell;
+    std::int64_t to = cell + ChunkClock::kGrid;
+
+    // The bar whose line is the last at or before the start; a bar line
+    // belongs to the sample the step clock puts it in.
+    auto lineOf = [&c] (std::int64_t bar) { return c.firstSampleAtOrAfter (16.0 * (double) bar); };
+    std::int64_t bar = (std::int64_t) std::floor (c.stepAt (start) / 16.0);
+    while (lineOf (bar + 1) <= start)
+        ++bar;
+    while (lineOf (bar) > start)
+        --bar;
+    from = std::max (from, lineOf (bar));
+    to = std::min (to, lineOf (bar + 1));
+
+    c.segmentStart = from;
+    c.segmentLength = (int) (to - from);
+    c.segmentBar = std::max<std::int64_t> (bar, 0);
+    c.n = (int) std::clamp<std::int64_t> (to - start, 1, std::max (1, maxN));
+    sinceAnchor += c.n;
     return c;
 }
 

@@ -86,23 +86,13 @@ ChunkClock Sequencer::placeOnGrid (double x0, int maxN, double stepsPerSample) n
 
     const std::int64_t start = c.start;
     const std::int64_t cell = start - (start % ChunkClock::kGrid);     // start is never negative
-    std::int64_t from = cell;
-    std::int64_t to = cell + ChunkClock::kGrid;
+    const std::int64_t to = cell + ChunkClock::kGrid;
 
-    // The bar whose line is the last at or before the start; a bar line
-    // belongs to the sample the step clock puts it in.
-    auto lineOf = [&c] (std::int64_t bar) { return c.firstSampleAtOrAfter (16.0 * (double) bar); };
-    std::int64_t bar = (std::int64_t) std::floor (c.stepAt (start) / 16.0);
-    while (lineOf (bar + 1) <= start)
-        ++bar;
-    while (lineOf (bar) > start)
-        --bar;
-    from = std::max (from, lineOf (bar));
-    to = std::min (to, lineOf (bar + 1));
-
-    c.segmentStart = from;
-    c.segmentLength = (int) (to - from);
-    c.segmentBar = std::max<std::int64_t> (bar, 0);
+    // The segment takes the timbre of the bar that holds the last step its
+    // window reaches, as schedule() picks the current bar for a whole chunk.
+    c.segmentStart = cell;
+    c.segmentLength = ChunkClock::kGrid;
+    c.segmentBar = (std::int64_t) std::floor (c.stepAt (to)) / 16;
     c.n = (int) std::clamp<std::int64_t> (to - start, 1, std::max (1, maxN));
     sinceAnchor += c.n;
     return c;

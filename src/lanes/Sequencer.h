@@ -41,8 +41,7 @@ public:
 
     // Like place(), but the chunk (at most maxN samples) also ends at the end
     // of its control segment: the next multiple of ChunkClock::kGrid samples
-    // from the anchor or the next bar line, whichever comes first. The
-    // segment and its bar are filled in.
+    // from the anchor. The segment and its bar are filled in.
     ChunkClock placeOnGrid (double x0, int maxN, double stepsPerSample) noexcept;
 
     // Samples counted from the anchor up to the end of the last placed chunk,

@@ -167,10 +167,10 @@ std::vector<float> renderAudio (const BlockCase& c, int block, std::int64_t samp
 
 // Engines come to rest at the same sample whatever the host's block, and every
 // per-chunk control (the lanes' clock and macros, the bar's timbre, the
-// inserts' filter updates) is taken on a grid counted in song samples and cut
-// at bar lines, so the mix is the same sample for sample in blocks of 1, 37,
-// 64, 512 or 1200 samples: within a bar and across bar lines, with the lanes
-// off, the default lanes and a lane on every target, at three sample rates.
+// inserts' filter updates) is taken on a grid counted in song samples, so the
+// mix is the same sample for sample in blocks of 1, 37, 64, 512 or 1200
+// samples: within a bar and across bar lines, with the lanes off, the default
+// lanes and a lane on every target, at three sample rates.
 TEST (Sound, SameAudioForEveryHostBlockSize)
 {
     const BlockCase cases[] = {

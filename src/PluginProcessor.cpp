@@ -65,6 +65,7 @@ void GrumProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamples
     loadMeasurer.reset (rate, std::max (1, maximumExpectedSamplesPerBlock));
     lastBpm = -1.0;
     playing = false;
+    idleSample = 0;
     // Notes still held go out as note-offs at the start of the next block:
     // there is no MIDI buffer to send them in here.
     if (midiOut.held() > 0)
@@ -136,8 +137,8 @@ void GrumProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     if (std::abs (bpm - lastBpm) > 0.001)
         tempoChanged (bpm);
 
-    for (int offset = 0; offset < numSamples; offset += kChunk)
-        processChunk (buffer, midi, offset, std::min (kChunk, numSamples - offset), startBeat);
+    for (int offset = 0; offset < numSamples;)
+        offset += processChunk (buffer, midi, offset, numSamples - offset, startBeat);
 
     publish (startBeat, numSamples);
 }
@@ -187,29 +188,41 @@ void GrumProcessor::tempoChanged (double newBpm) noexcept
     lastBpm = newBpm;
 }
 
-void GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi,
-                                  int offset, int n, double startBeat) noexcept
+int GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi,
+                                 int offset, int maxN, double startBeat) noexcept
 {
     const double p = startBeat + (offset / rate) * bpm / 60.0;
     const double stepsPerSample = (bpm / 60.0) * 4.0 / rate;
+    maxN = std::clamp (maxN, 1, kChunk);
 
     int count = 0;
     grum::ChunkClock chunk;
-    const bool schedule = playing && n > 0 && bpm > 1.0 && rate > 0.0;
+    const bool schedule = playing && bpm > 1.0 && rate > 0.0;
     if (schedule)
     {
-        chunk = sequencer.place (p * 4.0, n, stepsPerSample);
+        chunk = sequencer.placeOnGrid (p * 4.0, maxN, stepsPerSample);
         count = sequencer.schedule (chunk, current, root, swing, events);
     }
     else
     {
+        // The grid goes on from where playing ended, so the tails after a
+        // stop sound the same whatever the host's blocks.
+        if (sequencer.running())
+            idleSample = sequencer.samplesSinceAnchor();
         sequencer.stop();
+        const std::int64_t cell = idleSample - (idleSample % grum::ChunkClock::kGrid);
         chunk.anchorStep = p * 4.0;
-        chunk.n = n;
+        chunk.start = idleSample;
+        chunk.segmentStart = cell;
+        chunk.segmentLength = grum::ChunkClock::kGrid;
+        chunk.n = (int) std::min<std::int64_t> (maxN, cell + grum::ChunkClock::kGrid - idleSample);
         chunk.stepsPerSample = stepsPerSample;
+        idleSample += chunk.n;
     }
+    const int n = chunk.n;
 
-    count = laneStage.apply (chunk, schedule, bpm, sequencer.currentBar(), events, sources, count);
+    const grum::BarState& bar = schedule ? sequencer.barState (chunk.segmentBar, current) : sequencer.currentBar();
+    count = laneStage.apply (chunk, schedule, bpm, bar, events, sources, count);
 
     if (auto* o = observer.load (std::memory_order_relaxed))
         o->chunkEvents (offset, n, events, sources, count);
@@ -217,10 +230,11 @@ void GrumProcessor::processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBu
     BlockMidi out (midi, offset);
     midiOut.chunk (events, midiOn ? count : 0, n, midiLayout, out);
 
-    renderChunk (buffer, offset, n, events, count);
+    renderChunk (buffer, offset, n, chunk.start, events, count);
+    return n;
 }
 
-void GrumProcessor::renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n,
+void GrumProcessor::renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n, std::int64_t firstSample,
                                  const grum::Event* chunkEvents, int count) noexcept
 {
     // The lanes' macros and pitch reach all three engines of a track, so a
@@ -236,7 +250,7 @@ void GrumProcessor::renderChunk (juce::AudioBuffer<float>& buffer, int offset, i
     const int channels = buffer.getNumChannels();
     float* left = channels > 0 ? buffer.getWritePointer (0) + offset : noChannels;
     float* right = channels > 1 ? buffer.getWritePointer (1) + offset : nullptr;
-    rack.render (chunkEvents, count, left, right, n);
+    rack.render (chunkEvents, count, left, right, n, firstSample);
 }
 
 void GrumProcessor::publish (double startBeat, int numSamples) noexcept

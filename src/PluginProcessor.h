@@ -157,13 +157,18 @@ private:
     void followTransport (int numSamples, double& startBeat) noexcept;
     // audio thread: passes a new tempo to the engines and the rack
     void tempoChanged (double newBpm) noexcept;
-    // audio thread: one chunk of at most kChunk samples at `offset` in the block
-    void processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, int offset, int n, double startBeat) noexcept;
+    // audio thread: one chunk at `offset` in the block, of at most `maxN` and
+    // kChunk samples, ending at the end of its control segment (see
+    // ChunkClock); returns its length.
+    int processChunk (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, int offset, int maxN, double startBeat) noexcept;
     // audio thread: engines, host rack, inserts and mix write the chunk here,
     // from the chunk's events after the lanes (sorted by offset) and the
     // lanes' pitch offsets and macros (laneStage.pitchOffset, .macros).
     // Until the engines arrive the chunk stays as cleared: silent.
-    void renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n, const grum::Event* chunkEvents, int count) noexcept;
+    // firstSample: the chunk's place on the song's sample count (or, while
+    // stopped, on the count that goes on from where playing ended).
+    void renderChunk (juce::AudioBuffer<float>& buffer, int offset, int n, std::int64_t firstSample,
+                      const grum::Event* chunkEvents, int count) noexcept;
     // audio thread: the values the editor reads, once per block
     void publish (double startBeat, int numSamples) noexcept;
 
@@ -211,6 +216,7 @@ private:
     double bpm = 126.0;
     bool playing = false;           // the previous block's state
     double standalonePpq = 0.0;
+    std::int64_t idleSample = 0;    // the sample count while stopped, for the control grid
     juce::AudioProcessLoadMeasurer loadMeasurer;
 
     // The engines, inserts and mix, reading the lanes through laneView.

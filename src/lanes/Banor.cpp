@@ -29,7 +29,7 @@ bool Banor::any (int target, int track) const noexcept
 
 float Banor::mod (int target, int track, int sample) const noexcept
 {
-    const int i = std::clamp (sample, 0, kChunk - 1);
+    const int i = std::clamp (window + sample, 0, kChunk - 1);
     float sum = 0.0f;
     for (int b = 0; b < kNumBanor; ++b)
         if (reaches (lane[b], target, track))
@@ -46,6 +46,7 @@ void Banor::prepare (double rate) noexcept
         std::fill (std::begin (e), std::end (e), 0.0f);
     expectedStart = 0.0;
     expectationValid = false;
+    window = 0;
 }
 
 bool Banor::isHit (std::int64_t laneStep, int steps, int hits, int rotation, int extraRotation) noexcept
@@ -74,6 +75,7 @@ void Banor::clock (const ChunkClock& chunk, bool playing) noexcept
 {
     const int n = std::clamp (chunk.n, 0, kChunk);
     const double s = chunk.stepsPerSample;
+    window = 0;
 
     if (! playing || ! (s > 0.0))
     {

@@ -59,6 +59,12 @@ public:
     // lane matches. `sample` is limited to 0 .. kChunk - 1.
     float mod (int target, int track, int sample) const noexcept;
 
+    // Where the chunk being rendered starts within the segment the last
+    // clock() ran for: mod() reads sample `window + sample` of the envelopes.
+    // clock() sets it to 0.
+    void setWindow (int firstSample) noexcept { window = firstSample; }
+    int windowStart() const noexcept { return window; }
+
     //==========================================================================
     // Driven by the processor (audio thread).
 
@@ -75,7 +81,8 @@ public:
     void clock (const ChunkClock& chunk, bool playing) noexcept;
 
     //==========================================================================
-    // What the last clock() left, for the lane targets and the editor.
+    // What the last clock() left, for the lane targets and the editor (hit
+    // positions count from the start of the segment clocked).
     const float* envelope (int bana) const noexcept { return env[bana]; }
     int hitCount (int bana) const noexcept { return run[bana].hitCount; }
     int hit (int bana, int i) const noexcept { return run[bana].hits[i]; }
@@ -109,6 +116,7 @@ private:
     Running run[kNumBanor] {};
     float env[kNumBanor][kChunk] {};
     double sampleRate = 44100.0;
+    int window = 0;
     double expectedStart = 0.0;
     bool expectationValid = false;
 };

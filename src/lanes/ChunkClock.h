@@ -21,6 +21,20 @@ struct ChunkClock
     int n = 0;                      // samples in the chunk, at most 512
     double stepsPerSample = 0.0;    // (bpm / 60) * 4 / sample rate
 
+    // The control segment holding the chunk: a cell of kGrid samples counted
+    // from the anchor. Every per-chunk control value (the lanes' clock, the
+    // macros, the bar's timbre) is taken for the segment, so a host block
+    // that splits a segment into several chunks, or one that would span
+    // several, gives the same controls. A length of 0 means the chunk is its
+    // own segment.
+    static constexpr int kGrid = 512;
+    std::int64_t segmentStart = 0;
+    int segmentLength = 0;
+    std::int64_t segmentBar = 0;    // the bar whose timbre the segment takes
+
+    std::int64_t firstOfSegment() const noexcept { return segmentLength > 0 ? segmentStart : start; }
+    int lengthOfSegment() const noexcept { return segmentLength > 0 ? segmentLength : n; }
+
     // The step position of a sample counted from the anchor.
     double stepAt (std::int64_t sample) const noexcept { return anchorStep + (double) sample * stepsPerSample; }
     double startStep() const noexcept { return stepAt (start); }

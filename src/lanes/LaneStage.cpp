@@ -41,6 +41,7 @@ void LaneStage::prepare (double rate) noexcept
     for (auto& e : last)
         e = kNoEvent;
     queueCount = 0;
+    segmentValid = false;
     for (auto& p : pitchOffset)
         p = 0.0f;
     for (auto& track : macros)
@@ -48,17 +49,44 @@ void LaneStage::prepare (double rate) noexcept
             m = 0.0f;
 }
 
-int LaneStage::apply (const ChunkClock& chunk, bool playing, double bpm, const BarState& currentBar,
+int LaneStage::apply (const ChunkClock& chunk, bool playing, double bpm, const BarState& segmentBar,
                       Event* events, std::uint8_t* sources, int count) noexcept
 {
     const int n = std::clamp (chunk.n, 0, Banor::kChunk);
-    banor.clock (chunk, playing);
+    const std::int64_t first = chunk.firstOfSegment();
+    const int length = std::clamp (chunk.lengthOfSegment(), 0, Banor::kChunk);
+
+    // A chunk that starts a segment, or one that is not inside the segment
+    // last clocked, runs the lane clock for its whole segment.
+    const bool inside = segmentValid && playing == segmentPlaying && first == segmentStart
+                        && length == segmentLength
+                        && (! playing || (chunk.anchorStep == segmentAnchor && chunk.stepsPerSample == segmentStepsPerSample));
+    if (chunk.start == first || ! inside)
+    {
+        ChunkClock segment = chunk;
+        segment.start = first;
+        segment.n = length;
+        banor.clock (segment, playing);
+        segmentValid = true;
+        segmentPlaying = playing;
+        segmentStart = first;
+        segmentLength = length;
+        segmentAnchor = chunk.anchorStep;
+        segmentStepsPerSample = chunk.stepsPerSample;
+
+        // The macros move once per segment, read at its middle sample.
+        const int middle = length / 2;
+        for (int t = 0; t < kNumLanes; ++t)
+            for (int m = 0; m < 4; ++m)
+                macros[t][m] = std::clamp (segmentBar.timbre[t][m] + banor.mod (Banor::M1 + m, t, middle), 0.0f, 1.0f);
+    }
+    banor.setWindow ((int) std::clamp<std::int64_t> (chunk.start - first, 0, Banor::kChunk - 1));
 
     for (int i = 0; i < count; ++i)
         sources[i] = Scheduled;
 
     applyPitch (events, count);
-    queueStutters (bpm, events, count);
+    queueStutters (bpm, n, events, count);
 
     // Remember each track's last event; a track silent in this chunk keeps its old one.
     for (int i = 0; i < count; ++i)
@@ -66,12 +94,6 @@ int LaneStage::apply (const ChunkClock& chunk, bool playing, double bpm, const B
 
     count = mergeQueue (n, events, sources, count);
     sortByOffset (events, sources, count);
-
-    // The macros move once per chunk, read at its middle sample.
-    const int middle = n / 2;
-    for (int t = 0; t < kNumLanes; ++t)
-        for (int m = 0; m < 4; ++m)
-            macros[t][m] = std::clamp (currentBar.timbre[t][m] + banor.mod (Banor::M1 + m, t, middle), 0.0f, 1.0f);
     return count;
 }
 
@@ -108,7 +130,7 @@ void LaneStage::applyPitch (Event* events, int count) noexcept
     }
 }
 
-void LaneStage::queueStutters (double bpm, const Event* events, int count) noexcept
+void LaneStage::queueStutters (double bpm, int n, const Event* events, int count) noexcept
 {
     if (! (bpm > 0.0))
         return;
@@ -123,7 +145,10 @@ void LaneStage::queueStutters (double bpm, const Event* events, int count) noexc
 
         for (int h = 0; h < banor.hitCount (b); ++h)
         {
-            const int at = banor.hit (b, h);
+            // Hits count from the segment's start; this chunk takes its own.
+            const int at = banor.hit (b, h) - banor.windowStart();
+            if (at < 0 || at >= n)
+                continue;
             for (int t = 0; t < kNumLanes; ++t)
             {
                 if (! reaches (l, t))

@@ -29,12 +29,14 @@ public:
     // and every track's last event are cleared.
     void prepare (double sampleRate) noexcept;
 
-    // One chunk. events holds `count` scheduled events sorted by offset
+    // One chunk. The lane clock and the macros run once per control segment
+    // (see ChunkClock), at the segment's first chunk; the macros are read at
+    // the segment's middle sample from `segmentBar`'s timbre. events holds `count` scheduled events sorted by offset
     // (room for kMaxEvents); sources receives the source of each. Pitch lanes
     // shift the notes, stutter hits queue retriggers, queued retriggers that
     // fall into the chunk join it, and everything is put in offset order
     // (scheduled before retriggers at equal offsets). Returns the new count.
-    int apply (const ChunkClock& chunk, bool playing, double bpm, const BarState& currentBar,
+    int apply (const ChunkClock& chunk, bool playing, double bpm, const BarState& segmentBar,
                Event* events, std::uint8_t* sources, int count) noexcept;
 
     Banor banor;
@@ -49,13 +51,21 @@ public:
 
 private:
     void applyPitch (Event* events, int count) noexcept;
-    void queueStutters (double bpm, const Event* events, int count) noexcept;
+    void queueStutters (double bpm, int n, const Event* events, int count) noexcept;
     int mergeQueue (int n, Event* events, std::uint8_t* sources, int count) noexcept;
 
     double sampleRate = 44100.0;
     Event last[kNumLanes] {};
     Event queue[kMaxQueued] {};
     int queueCount = 0;
+
+    // The segment the lane clock last ran for.
+    bool segmentValid = false;
+    bool segmentPlaying = false;
+    std::int64_t segmentStart = 0;
+    int segmentLength = 0;
+    double segmentAnchor = 0.0;
+    double segmentStepsPerSample = 0.0;
 };
 
 } // namespace grum

@@ -42,12 +42,8 @@ void Sequencer::invalidateCache() noexcept
     ++invalidations;
 }
 
-ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
+void Sequencer::anchorAt (double x0, double stepsPerSample) noexcept
 {
-    ChunkClock c;
-    c.n = n;
-    c.stepsPerSample = stepsPerSample;
-
     const double expected = anchorStep + (double) sinceAnchor * anchorStepsPerSample;
     if (haveNextStep && std::abs (x0 - expected) < 0.001)
     {
@@ -65,11 +61,40 @@ ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
         anchorStepsPerSample = stepsPerSample;
         sinceAnchor = 0;
     }
+    haveNextStep = true;
+}
 
+ChunkClock Sequencer::place (double x0, int n, double stepsPerSample) noexcept
+{
+    anchorAt (x0, stepsPerSample);
+    ChunkClock c;
+    c.n = n;
+    c.stepsPerSample = stepsPerSample;
     c.anchorStep = anchorStep;
     c.start = sinceAnchor;
     sinceAnchor += n;
-    haveNextStep = true;
+    return c;
+}
+
+ChunkClock Sequencer::placeOnGrid (double x0, int maxN, double stepsPerSample) noexcept
+{
+    anchorAt (x0, stepsPerSample);
+    ChunkClock c;
+    c.stepsPerSample = stepsPerSample;
+    c.anchorStep = anchorStep;
+    c.start = sinceAnchor;
+
+    const std::int64_t start = c.start;
+    const std::int64_t cell = start - (start % ChunkClock::kGrid);     // start is never negative
+    const std::int64_t to = cell + ChunkClock::kGrid;
+
+    // The segment takes the timbre of the bar that holds the last step its
+    // window reaches, as schedule() picks the current bar for a whole chunk.
+    c.segmentStart = cell;
+    c.segmentLength = ChunkClock::kGrid;
+    c.segmentBar = (std::int64_t) std::floor (c.stepAt (to)) / 16;
+    c.n = (int) std::clamp<std::int64_t> (to - start, 1, std::max (1, maxN));
+    sinceAnchor += c.n;
     return c;
 }
 

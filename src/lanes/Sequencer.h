@@ -39,6 +39,17 @@ public:
     // drift between blocks neither drops nor doubles a step.
     ChunkClock place (double x0, int n, double stepsPerSample) noexcept;
 
+    // Like place(), but the chunk (at most maxN samples) also ends at the end
+    // of its control segment: the next multiple of ChunkClock::kGrid samples
+    // from the anchor. The segment and its bar are filled in.
+    ChunkClock placeOnGrid (double x0, int maxN, double stepsPerSample) noexcept;
+
+    // Samples counted from the anchor up to the end of the last placed chunk,
+    // and whether the step clock is running (a chunk was placed since the
+    // last stop()).
+    std::int64_t samplesSinceAnchor() const noexcept { return sinceAnchor; }
+    bool running() const noexcept { return haveNextStep; }
+
     // A chunk without scheduling (stopped, or no usable tempo): the next
     // playing chunk starts the step clock afresh from the host's position.
     void stop() noexcept { haveNextStep = false; }
@@ -61,6 +72,9 @@ public:
     Conductor conductor;
 
 private:
+    // Moves the anchor when x0 does not continue the last chunk or the tempo changed.
+    void anchorAt (double x0, double stepsPerSample) noexcept;
+
     BarState cache[2] {};
     BarState current {};
     std::uint64_t invalidations = 0;

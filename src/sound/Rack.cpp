@@ -109,7 +109,7 @@ void Rack::setPitchOffset (int track, float semitones) noexcept
 }
 
 //==============================================================================
-void Rack::render (const Event* events, int count, float* outL, float* outR, int n) noexcept
+void Rack::render (const Event* events, int count, float* outL, float* outR, int n, std::int64_t firstSample) noexcept
 {
     if (n <= 0)
         return;
@@ -142,7 +142,7 @@ void Rack::render (const Event* events, int count, float* outL, float* outR, int
 
     if (laneSource != nullptr)
         for (int t = 0; t < kNumLanes; ++t)
-            inserts (t, work);
+            inserts (t, work, firstSample);
 
     if (insertHook != nullptr)
         for (int t = 0; t < kNumLanes; ++t)
@@ -253,7 +253,7 @@ void Rack::fillPump (const Event* events, int count, int n) noexcept
     }
 }
 
-void Rack::inserts (int t, int n) noexcept
+void Rack::inserts (int t, int n, std::int64_t firstSample) noexcept
 {
     if (laneSource == nullptr || (unsigned) t >= (unsigned) kNumLanes)
         return;
@@ -269,8 +269,9 @@ void Rack::inserts (int t, int n) noexcept
         for (int i = 0; i < n; ++i)
         {
             const float p = dsp::clampf (v[i], -1.0f, 1.0f);
-            if ((i & 15) == 0)
+            if (((firstSample + i) & 15) == 0 || ! s.filterSet)
             {
+                s.filterSet = true;
                 // 0 leaves the track open, +1 closes a low-pass to 350 Hz,
                 // -1 opens a high-pass up to 2500 Hz.
                 if (p >= 0.0f)
@@ -293,6 +294,8 @@ void Rack::inserts (int t, int n) noexcept
             }
         }
     }
+    else
+        s.filterSet = false;
 
     if (laneSource->any (kLaneCrush, t))
     {

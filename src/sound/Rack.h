@@ -89,8 +89,12 @@ public:
 
     // Renders one chunk: n (<= 512) samples from `count` events sorted by
     // offset, written (not added) to outL and outR. outR may be null for a
-    // mono output. Before prepare() the chunk is silent.
-    void render (const Event* events, int count, float* outL, float* outR, int n) noexcept;
+    // mono output. Before prepare() the chunk is silent. firstSample is the
+    // chunk's place on a continuous sample count (the song's, from its
+    // anchor): the inserts' 16-sample control updates fall on its multiples
+    // of 16, so the same samples come out however the chunks are cut.
+    void render (const Event* events, int count, float* outL, float* outR, int n,
+                 std::int64_t firstSample = 0) noexcept;
 
     //==========================================================================
     // The engines, for the processor's set-up and the tests.
@@ -99,7 +103,7 @@ public:
     IEngine* sampleEngine (int track) noexcept { return samplers[track]; }
 
     // The stages of render(), public so each can be driven on its own.
-    void inserts (int track, int n) noexcept;
+    void inserts (int track, int n, std::int64_t firstSample = 0) noexcept;
     float* trackLeft (int track) noexcept { return tracks[track][0]; }
     float* trackRight (int track) noexcept { return tracks[track][1]; }
     const float* pumpEnvelope() const noexcept { return pumpEnv; }
@@ -112,7 +116,8 @@ private:
     {
         dsp::Svf filterL, filterR;
         float holdCounter = 0.0f, heldL = 0.0f, heldR = 0.0f;
-        void clear() noexcept { filterL.clear(); filterR.clear(); holdCounter = heldL = heldR = 0.0f; }
+        bool filterSet = false;         // the filter's coefficients were set while it ran
+        void clear() noexcept { filterL.clear(); filterR.clear(); holdCounter = heldL = heldR = 0.0f; filterSet = false; }
     };
 
     void renderTrack (int track, const Event* events, int count, int n) noexcept;

@@ -71,6 +71,42 @@ TEST (Sequencer, EventsDoNotDependOnTheHostBlockSize)
         EXPECT_EQ (play (126.0, 0.0, sixteenBars, block), reference) << block;
 }
 
+// Chunks placed on the grid never cross a multiple of 512 samples from the
+// anchor, and every sample gets the same segment and bar whatever the host's
+// block: the segment's controls cannot depend on how the host cuts it.
+TEST (Sequencer, GridSegmentsDoNotDependOnTheHostBlockSize)
+{
+    const double stepsPerSample = (126.0 / 60.0) * 4.0 / kRate;
+    const std::int64_t samples = (std::int64_t) (3 * 16 / stepsPerSample);     // three bars from bar 5
+    auto segments = [&] (int block) {
+        auto seq = std::make_unique<grum::Sequencer>();
+        seq->prepare();
+        std::vector<std::tuple<std::int64_t, int, std::int64_t>> perSample;
+        for (std::int64_t at = 0; at < samples;)
+        {
+            const int size = (int) std::min<std::int64_t> (block, samples - at);
+            for (int offset = 0; offset < size;)
+            {
+                const auto c = seq->placeOnGrid (80.0 + (double) (at + offset) * stepsPerSample, std::min (512, size - offset), stepsPerSample);
+                EXPECT_EQ (c.start, at + offset);
+                EXPECT_LE (c.segmentStart, c.start);
+                EXPECT_LE (c.start + c.n, c.segmentStart + c.segmentLength);
+                EXPECT_EQ (c.segmentStart % 512, 0);
+                for (int i = 0; i < c.n; ++i)
+                    perSample.emplace_back (c.segmentStart, c.segmentLength, c.segmentBar);
+                offset += c.n;
+            }
+            at += size;
+        }
+        return perSample;
+    };
+    const auto reference = segments (512);
+    EXPECT_EQ (std::get<2> (reference.front()), 5);
+    EXPECT_EQ (std::get<2> (reference.back()), 8);     // the last cell reaches over bar 8's line
+    for (int block : { 1, 37, 64, 1200 })
+        EXPECT_EQ (segments (block), reference) << block;
+}
+
 TEST (Sequencer, AHostThatDriftsByLessThanAThousandthOfAStepLosesNothing)
 {
     // The host's position of every second block is off by up to 0.001 steps:

@@ -1,6 +1,6 @@
 // The plug-in as a listener hears it: the whole mix through processBlock,
 // driven by the offline host. Bounds, DC and silence over every style; the
-// same bar for every host block size; the master volume, a mono output; no
+// same audio for every host block size; the master volume, a mono output; no
 // allocation while the sounds change between blocks.
 
 #include <gtest/gtest.h>
@@ -132,18 +132,31 @@ INSTANTIATE_TEST_SUITE_P (EveryStyle, WholeMix, ::testing::Range (1, 17));
 //==============================================================================
 namespace
 {
-std::vector<float> renderAudio (int block, std::int64_t samples, int sources)
+enum class Lanes { None, Default, Every };
+
+struct BlockCase
 {
-    grum::OfflineHost host (kRate, block);
+    double rate;
+    int sources;            // 0 the kit's samples, 1 mixed sources, 2 every track on its classic synthesiser
+    Lanes lanes;
+    double startBeat;       // where the play head starts
+    double bars;            // how long it plays
+};
+
+std::vector<float> renderAudio (const BlockCase& c, int block, std::int64_t samples)
+{
+    grum::OfflineHost host (c.rate, block);
     host.collectEvents = host.collectMidi = false;
-    for (int b = 1; b <= 8; ++b)
-        EXPECT_EQ (host.set ("b" + juce::String (b) + "mal", 0.0f), "");     // no lanes: see below
+    for (int b = 1; c.lanes == Lanes::None && b <= 8; ++b)
+        EXPECT_EQ (host.set ("b" + juce::String (b) + "mal", 0.0f), "");
+    if (c.lanes == Lanes::Every)
+        allLaneTargets (host);
     auto& p = host.processor();
-    if (sources == 1)
+    if (c.sources == 1)
         mixedSources (p);
-    for (int t = 0; sources == 2 && t < grum::kNumLanes; ++t)
+    for (int t = 0; c.sources == 2 && t < grum::kNumLanes; ++t)
         p.setLaneSource (t, "synt");
-    host.playHead().seek (4.0 * 16);        // the song in full swing
+    host.playHead().seek (c.startBeat);
     host.render (samples);
     std::vector<float> out;
     for (int ch = 0; ch < 2; ++ch)
@@ -152,32 +165,44 @@ std::vector<float> renderAudio (int block, std::int64_t samples, int sources)
 }
 } // namespace
 
-// Engines come to rest at the same sample whatever the host's block, so a bar
-// sounds the same in blocks of 1, 64, 512 or 1200 samples: the kit's samples,
-// mixed sources and the classic synthesisers. (Within one bar and without
-// lanes: the bar's timbre and the lanes' macros and filter still move at chunk
-// boundaries, which a host's block decides.)
-TEST (Sound, SameAudioForEveryHostBlockSizeWithinABar)
+// Engines come to rest at the same sample whatever the host's block, and every
+// per-chunk control (the lanes' clock and macros, the bar's timbre, the
+// inserts' filter updates) is taken on a grid counted in song samples, so the
+// mix is the same sample for sample in blocks of 1, 37, 64, 512 or 1200
+// samples: within a bar and across bar lines, with the lanes off, the default
+// lanes and a lane on every target, at three sample rates.
+TEST (Sound, SameAudioForEveryHostBlockSize)
 {
-    const auto samples = samplesFor (0.99);
-    for (int sources : { 0, 1, 2 })
+    const BlockCase cases[] = {
+        { 48000.0, 0, Lanes::None, 64.0, 0.99 },
+        { 48000.0, 1, Lanes::None, 64.0, 0.99 },
+        { 48000.0, 2, Lanes::None, 64.0, 0.99 },
+        { 48000.0, 0, Lanes::Default, 62.7, 3.2 },
+        { 44100.0, 1, Lanes::Default, 64.0, 3.1 },
+        { 96000.0, 0, Lanes::Default, 61.3, 2.6 },
+        { 48000.0, 1, Lanes::Every, 63.1, 3.0 },
+        { 44100.0, 2, Lanes::Every, 64.0, 2.3 },
+    };
+    for (const auto& c : cases)
     {
-        const auto reference = renderAudio (512, samples, sources);
+        const auto samples = (std::int64_t) std::ceil (c.bars * 240.0 / 126.0 * c.rate);
+        const auto reference = renderAudio (c, 512, samples);
         float peak = 0.0f;
         for (float x : reference)
             peak = std::max (peak, std::abs (x));
         ASSERT_GT (peak, 0.1f);
 
-        for (int block : { 1, 64, 1200 })
+        for (int block : { 1, 37, 64, 1200 })
         {
-            const auto audio = renderAudio (block, samples, sources);
+            const auto audio = renderAudio (c, block, samples);
             ASSERT_EQ (audio.size(), reference.size());
             size_t first = audio.size();
             for (size_t i = 0; i < audio.size() && first == audio.size(); ++i)
                 if (audio[i] != reference[i])
                     first = i;
-            EXPECT_EQ (first, audio.size()) << "block " << block << ", sources " << sources
-                                            << ": first difference at sample " << first % (size_t) samples;
+            EXPECT_EQ (first, audio.size()) << "block " << block << ", rate " << c.rate << ", sources " << c.sources
+                                            << ", lanes " << (int) c.lanes << ": first difference at sample "
+                                            << first % (size_t) samples;
         }
     }
 }
